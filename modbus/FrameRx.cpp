@@ -1,0 +1,91 @@
+// Collecting received bytes into frames, and the port's timer triggers.
+#include <vector>
+
+#include "Driver_Modbus.h"
+
+namespace kestro {
+
+void OnDataAvailable(int count) {
+    if (Ports.EndOfFrame.Fired) Ports.RxCount = 0;
+    Ports.EndOfFrame.Fired = false;
+    PortComponent* port = Ports.ComPort.get();
+    if (!port || count <= 0) return;
+    if (Ports.RxCount + count <= kMaxFrame) {
+        Ports.RxCount += port->getBlock(Ports.RxBuffer + Ports.RxCount, count);
+        port->setTimerTrigger(Ports.EndOfFrame.Handle, Ports.EndOfFrame.Ticks, true);
+        return;
+    }
+    ErrorHook(3);
+    Ports.RxCount = 0;
+    SetStatus("Fatal error. Rx buffer overflow.", 1);
+    // Left in the port, these bytes would overflow every later frame too.
+    std::vector<uint8_t> discard(count);
+    port->getBlock(discard.data(), count);
+}
+
+void AbandonTransaction() {
+    Ports.AwaitingResponse = false;
+    Ports.TxPending = false;
+    Ports.StepDone = true;
+    switch (Ports.LastFunction) {
+        case 0x03: DB_Modbus.RequestPending = false; break;
+        case 0x05:
+            DB_Modbus.SingleCoilArmed = false;
+            DB_Modbus.SingleCoilFailed = true;
+            break;
+        case 0x06:
+            DB_Modbus.SingleRegisterArmed = false;
+            DB_Modbus.SingleRegisterFailed = true;
+            break;
+        case 0x0F:
+            DB_Modbus.CoilsArmed = false;
+            DB_Modbus.CoilsFailed = true;
+            break;
+        case 0x10:
+            DB_Modbus.PresetArmed = false;
+            DB_Modbus.PresetFailed = true;
+            DB_Modbus.RequestPending = false;
+            break;
+        default: break;
+    }
+}
+
+namespace {
+
+void onResponseTimeout() {
+    Ports.ResponseTimeout.Fired = true;
+    if (!Ports.AwaitingResponse || Ports.TxPending) return;
+    AbandonTransaction();
+    RecordFailure(Ports.LastFunction, 0);
+    SetStatus("No response from slave device.", 0);
+}
+
+void onTxRetry() {
+    Ports.TxRetry.Fired = true;
+    if (!Ports.TxPending || WritePendingFrame()) return;
+    if (Ports.TxTimeout.Fired) {
+        DropPendingFrame();
+        return;
+    }
+    Ports.TxRetry.Fired = false;
+    if (Ports.ComPort) Ports.ComPort->setTimerTrigger(Ports.TxRetry.Handle, Ports.TxRetry.Ticks, true);
+}
+
+}  // namespace
+
+void OnTimerTrigger(int handle) {
+    if (handle == Ports.TxTimeout.Handle) {
+        Ports.TxTimeout.Fired = true;
+    } else if (handle == Ports.ResponseTimeout.Handle) {
+        onResponseTimeout();
+    } else if (handle == Ports.TxRetry.Handle) {
+        onTxRetry();
+    } else if (handle == Ports.EndOfFrame.Handle) {
+        Ports.EndOfFrame.Fired = true;
+        Ports.FrameReceived = true;
+    } else if (handle == Ports.PollDelay.Handle) {
+        Ports.PollDelay.Fired = true;
+    }
+}
+
+}  // namespace kestro

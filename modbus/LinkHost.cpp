@@ -1,0 +1,7 @@
+#include "LinkHost.h"
+
+namespace kestro {
+
+LinkHost Host;
+
+}  // namespace kestro

@@ -1,0 +1,94 @@
+#pragma once
+// The serial port component as the link layer sees it. The program talks to
+// the line only through this interface; the Qt port and the virtual port of
+// the tests implement it.
+
+#include <cstdint>
+#include <functional>
+
+namespace kestro {
+
+enum class Parity { None, Odd, Even };
+
+struct LineSettings {
+    bool autoOpen = false;
+    int comNumber = 1;
+    int baud = 9600;
+    int dataBits = 8;
+    int stopBits = 1;
+    Parity parity = Parity::None;
+    bool rs485Mode = false;
+    bool dtr = true;
+    bool rts = true;
+};
+
+using TriggerHandle = uint16_t;
+
+// Duration of one timer-trigger tick.
+constexpr int kTickMs = 55;
+
+class PortComponent {
+public:
+    virtual ~PortComponent() = default;
+
+    // Line settings: applied when the port opens. DTR and RTS also take
+    // effect at once on an open port.
+    void setAutoOpen(bool on) { settings_.autoOpen = on; }
+    void setComNumber(int n) { settings_.comNumber = n; }
+    void setBaud(int baud) { settings_.baud = baud; }
+    void setDataBits(int bits) { settings_.dataBits = bits; }
+    void setStopBits(int bits) { settings_.stopBits = bits; }
+    void setParity(Parity p) { settings_.parity = p; }
+    void setRS485Mode(bool on) { settings_.rs485Mode = on; }
+    void setDTR(bool on);
+    void setRTS(bool on);
+    const LineSettings& settings() const { return settings_; }
+
+    // Opens or closes the device; fires OnPortOpen or OnPortClose.
+    virtual void setOpen(bool open) = 0;
+    virtual bool isOpen() const = 0;
+
+    // Timer triggers: a new handle per call; arming (again) restarts the
+    // trigger, which then expires once, `ticks` ticks later.
+    virtual TriggerHandle addTimerTrigger() = 0;
+    virtual void setTimerTrigger(TriggerHandle handle, int ticks, bool activate) = 0;
+
+    // Free bytes in the output buffer; the configured size while closed.
+    virtual int outBuffFree() const = 0;
+    // Queues the bytes for sending in one piece.
+    void putBlock(const uint8_t* data, int length);
+    // Copies up to `length` waiting bytes out; returns how many.
+    virtual int getBlock(uint8_t* data, int length) = 0;
+
+    // Events, all delivered on the UI thread.
+    std::function<void()> OnPortOpen;
+    std::function<void()> OnPortClose;
+    std::function<void(TriggerHandle)> OnTriggerTimer;
+    std::function<void(int count)> OnTriggerAvail;
+    // Fired after every put block; feeds the transmit status light.
+    std::function<void(int count)> OnTransmit;
+
+protected:
+    virtual void writeBlock(const uint8_t* data, int length) = 0;
+    virtual void applyModemLines() {}
+
+private:
+    LineSettings settings_;
+};
+
+inline void PortComponent::setDTR(bool on) {
+    settings_.dtr = on;
+    if (isOpen()) applyModemLines();
+}
+
+inline void PortComponent::setRTS(bool on) {
+    settings_.rts = on;
+    if (isOpen()) applyModemLines();
+}
+
+inline void PortComponent::putBlock(const uint8_t* data, int length) {
+    writeBlock(data, length);
+    if (OnTransmit) OnTransmit(length);
+}
+
+}  // namespace kestro

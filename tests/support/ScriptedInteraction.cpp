@@ -1,0 +1,30 @@
+#include "ScriptedInteraction.h"
+
+#include <gtest/gtest.h>
+
+namespace kestro::test {
+
+Answer ScriptedInteraction::message(MessageKind kind, const QString& text, Buttons buttons) {
+    messages.push_back({kind, text, buttons});
+    if (buttons == Buttons::Ok) return Answer::Ok;
+    if (answers.empty()) {
+        ADD_FAILURE() << "unscripted question: " << text.toStdString();
+        return Answer::No;
+    }
+    const Answer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedInteraction::chooseFile(const FileDialogRequest& request) {
+    dialogs.push_back(request);
+    if (files.empty()) {
+        ADD_FAILURE() << "unscripted file dialog: " << request.title.toStdString();
+        return std::nullopt;
+    }
+    auto file = files.front();
+    files.pop_front();
+    return file;
+}
+
+}  // namespace kestro::test
