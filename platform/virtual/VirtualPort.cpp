@@ -83,8 +83,8 @@ int VirtualPort::outBuffFree() const {
 
 void VirtualPort::writeBlock(const uint8_t* data, int length) {
     std::vector<uint8_t> block(data, data + length);
+    if (!open_) return;  // a closed port's output goes nowhere
     written.insert(written.end(), block.begin(), block.end());
-    if (!open_) return;
     txBusyUntil_ = std::max(clock_.nowUs(), txBusyUntil_) + length * charTimeUs();
     std::weak_ptr<bool> alive = alive_;
     const uint64_t generation = lineGeneration_;

@@ -1,0 +1,80 @@
+#pragma once
+// The real link layer on a virtual port, with the status line and the error
+// hook recorded.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Crc.h"
+#include "Driver_Modbus.h"
+#include "VirtualPlatform.h"
+
+namespace kestro::test {
+
+struct StatusEntry {
+    std::string text;
+    bool red;
+};
+
+class RecordingStatusLine : public StatusLine {
+public:
+    void showStatus(const std::string& text, bool red) override { shown.push_back({text, red}); }
+    void showPort(const std::string& text) override { port = text; }
+    std::string last() const { return shown.empty() ? "" : shown.back().text; }
+    bool lastRed() const { return !shown.empty() && shown.back().red; }
+    std::vector<StatusEntry> shown;
+    std::string port;
+};
+
+// The frame followed by its CRC, low byte first.
+inline std::vector<uint8_t> withCrc(std::vector<uint8_t> frame) {
+    InitCrcTable();
+    uint16_t crc = 0xFFFF;
+    for (uint8_t b : frame) crc = CrcUpdate(crc, b);
+    frame.push_back(uint8_t(crc >> 8));
+    frame.push_back(uint8_t(crc & 0xFF));
+    return frame;
+}
+
+class LinkFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Host = LinkHost{};
+        Host.platform = &platform;
+        Host.status = &status;
+        Host.errorHook = [this](int code) { hookCodes.push_back(code); };
+        InitCrcTable();
+        ResetLinkState();
+        ResetMasterTables();
+    }
+    void TearDown() override {
+        ClosePort();
+        Host = LinkHost{};
+    }
+
+    VirtualPort& open(uint16_t number = 1) {
+        OpenPort(number);
+        return *platform.port;
+    }
+
+    // Builds and sends a frame the way the request builders do.
+    void send(std::vector<uint8_t> body, uint8_t function, int points) {
+        BeginFrame(body[0], body[1]);
+        ComputeTimeouts(function, points);
+        for (size_t i = 2; i < body.size(); ++i) PutByte(body[i]);
+        SendFrame();
+        Ports.LastFunction = function;
+    }
+
+    std::vector<uint8_t> received() const {
+        return {Ports.RxBuffer, Ports.RxBuffer + Ports.RxCount};
+    }
+
+    VirtualPlatform platform;
+    RecordingStatusLine status;
+    std::vector<int> hookCodes;
+};
+
+}  // namespace kestro::test
