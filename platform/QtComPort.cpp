@@ -1,0 +1,232 @@
+#include "QtComPort.h"
+
+#include <algorithm>
+
+#include "PortMap.h"
+
+#if defined(Q_OS_LINUX)
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#elif defined(Q_OS_WIN)
+#include <windows.h>
+#endif
+
+namespace kestro {
+
+namespace {
+
+// Asks the driver to switch the transmitter itself: RTS high while sending.
+// Adapters that switch direction by themselves and ptys refuse the request;
+// they work as they are. Returns whether the mode was switched on here.
+bool enableRs485(QSerialPort& serial) {
+#if defined(Q_OS_LINUX)
+    serial_rs485 rs485{};
+    if (ioctl(serial.handle(), TIOCGRS485, &rs485) != 0)
+        return false;
+    if (rs485.flags & SER_RS485_ENABLED)
+        return false;
+    rs485.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
+    rs485.flags &= ~SER_RS485_RTS_AFTER_SEND;
+    return ioctl(serial.handle(), TIOCSRS485, &rs485) == 0;
+#elif defined(Q_OS_WIN)
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    if (!GetCommState(serial.handle(), &dcb))
+        return false;
+    dcb.fRtsControl = RTS_CONTROL_TOGGLE;
+    return SetCommState(serial.handle(), &dcb) != 0;
+#else
+    (void)serial;
+    return false;
+#endif
+}
+
+// Leaves the device in the mode it had before the port opened it.
+void disableRs485(QSerialPort& serial) {
+#if defined(Q_OS_LINUX)
+    serial_rs485 rs485{};
+    if (ioctl(serial.handle(), TIOCGRS485, &rs485) != 0)
+        return;
+    rs485.flags &= ~SER_RS485_ENABLED;
+    ioctl(serial.handle(), TIOCSRS485, &rs485);
+#else
+    // On Windows every program sets the line's control block when it opens
+    // the port.
+    (void)serial;
+#endif
+}
+
+QSerialPort::Parity toQt(Parity parity) {
+    switch (parity) {
+        case Parity::Odd:
+            return QSerialPort::OddParity;
+        case Parity::Even:
+            return QSerialPort::EvenParity;
+        case Parity::None:
+            break;
+    }
+    return QSerialPort::NoParity;
+}
+
+// The codes that mean the device is gone. QSerialPort keeps reporting a
+// read error many thousand times a second on a vanished device, so these
+// close the port at once. Its error text can be stale: only codes count.
+bool deviceLost(QSerialPort::SerialPortError error) {
+    return error == QSerialPort::ReadError || error == QSerialPort::ResourceError;
+}
+
+// Calls an event handler through a copy: a handler that releases the port
+// would otherwise destroy the very function it is running in.
+template <class Handler, class... Args>
+void fire(const Handler& handler, Args... args) {
+    if (!handler)
+        return;
+    Handler copy = handler;
+    copy(args...);
+}
+
+}  // namespace
+
+QtComPort::QtComPort(int outBufferSize) : outBufferSize_(outBufferSize) {
+    QObject::connect(&serial_, &QSerialPort::errorOccurred, &serial_,
+                     [this](QSerialPort::SerialPortError error) { onError(error); });
+    QObject::connect(&serial_, &QSerialPort::readyRead, &serial_, [this] { onReadyRead(); });
+    reopenTimer_.setInterval(kReopenCheckMs);
+    QObject::connect(&reopenTimer_, &QTimer::timeout, &reopenTimer_, [this] { checkDevice(); });
+}
+
+QtComPort::~QtComPort() {
+    // Closing may still emit signals; nothing of this object may answer them.
+    QObject::disconnect(&serial_, nullptr, nullptr, nullptr);
+    if (serial_.isOpen())
+        closeDevice();
+}
+
+void QtComPort::setOpen(bool open) {
+    wantOpen_ = open;
+    if (!open)
+        reopenTimer_.stop();
+    if (open && !serial_.isOpen()) {
+        device_ = QString::fromStdString(PortMap::devicePath(settings().comNumber));
+        if (openDevice())
+            fire(OnPortOpen);
+    } else if (!open && serial_.isOpen()) {
+        closeDevice();
+        fire(OnPortClose);
+    }
+}
+
+bool QtComPort::openDevice() {
+    if (device_.isEmpty())
+        return false;
+    const LineSettings& s = settings();
+    serial_.setPortName(device_);
+    serial_.setBaudRate(s.baud);
+    serial_.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits));
+    serial_.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    serial_.setParity(toQt(s.parity));
+    serial_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!serial_.open(QIODevice::ReadWrite))
+        return false;
+    // Bytes the device held from before belong to nobody.
+    serial_.clear();
+    rs485Switched_ = s.rs485Mode && enableRs485(serial_);
+    applyModemLines();
+    return true;
+}
+
+void QtComPort::closeDevice() {
+    availPending_ = false;
+    if (rs485Switched_)
+        disableRs485(serial_);
+    rs485Switched_ = false;
+    serial_.close();
+}
+
+// Adapters and ptys without modem lines refuse these; the line works all
+// the same, so a refusal is no error.
+void QtComPort::applyModemLines() {
+    serial_.setDataTerminalReady(settings().dtr);
+    serial_.setRequestToSend(settings().rts);
+}
+
+void QtComPort::onError(QSerialPort::SerialPortError error) {
+    if (!deviceLost(error) || !serial_.isOpen())
+        return;
+    closeDevice();
+    if (wantOpen_)
+        reopenTimer_.start();
+    fire(OnPortClose);
+}
+
+void QtComPort::checkDevice() {
+    if (!wantOpen_ || serial_.isOpen()) {
+        reopenTimer_.stop();
+        return;
+    }
+    if (!openDevice())
+        return;
+    reopenTimer_.stop();
+    fire(OnPortOpen);
+}
+
+// Data-available events come from the event loop, never from inside the
+// serial port's own signal: a handler may wait with the event loop running,
+// and the bytes arriving meanwhile get an event of their own.
+void QtComPort::onReadyRead() {
+    if (availPending_)
+        return;
+    availPending_ = true;
+    QTimer::singleShot(0, &serial_, [this] { deliverAvailable(); });
+}
+
+void QtComPort::deliverAvailable() {
+    if (!availPending_)
+        return;
+    availPending_ = false;
+    const qint64 waiting = serial_.isOpen() ? serial_.bytesAvailable() : 0;
+    if (waiting > 0)
+        fire(OnTriggerAvail, int(waiting));
+}
+
+TriggerHandle QtComPort::addTimerTrigger() {
+    auto timer = std::make_unique<QTimer>();
+    timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);
+    const auto handle = static_cast<TriggerHandle>(triggers_.size() + 1);
+    QObject::connect(timer.get(), &QTimer::timeout, timer.get(),
+                     [this, handle] { fire(OnTriggerTimer, handle); });
+    triggers_.push_back(std::move(timer));
+    return handle;
+}
+
+void QtComPort::setTimerTrigger(TriggerHandle handle, int ticks, bool activate) {
+    if (handle == 0 || handle > triggers_.size())
+        return;
+    QTimer& timer = *triggers_[handle - 1];
+    if (!activate) {
+        timer.stop();
+        return;
+    }
+    timer.start(std::max(0, ticks) * kTickMs);
+}
+
+int QtComPort::outBuffFree() const {
+    if (!serial_.isOpen())
+        return outBufferSize_;
+    return std::max(0, outBufferSize_ - int(serial_.bytesToWrite()));
+}
+
+void QtComPort::writeBlock(const uint8_t* data, int length) {
+    if (!serial_.isOpen() || length <= 0)
+        return;
+    serial_.write(reinterpret_cast<const char*>(data), length);
+}
+
+int QtComPort::getBlock(uint8_t* data, int length) {
+    if (!serial_.isOpen() || length <= 0)
+        return 0;
+    return int(std::max<qint64>(0, serial_.read(reinterpret_cast<char*>(data), length)));
+}
+
+}  // namespace kestro
