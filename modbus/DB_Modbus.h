@@ -8,6 +8,21 @@ namespace kestro {
 constexpr int kRegisterTableSize = 501;
 constexpr int kStatusTableSize = 801;
 
+// Status tables hold one bit per point: point k is bit k mod 8 of the
+// little-endian 16-bit word k div 8, and only the low byte of each word
+// carries points.
+constexpr int kStatusTablePoints = kStatusTableSize / 2 * 8;  // 3200
+
+inline bool StatusPoint(const uint8_t* table, int k) {
+    return (table[2 * (k / 8)] >> (k % 8)) & 1;
+}
+
+inline void SetStatusPoint(uint8_t* table, int k, bool on) {
+    const uint8_t mask = uint8_t(1u << (k % 8));
+    uint8_t& byte = table[2 * (k / 8)];
+    byte = on ? uint8_t(byte | mask) : uint8_t(byte & ~mask);
+}
+
 struct DbModbusState {
     int32_t TargetSlave = 1;
     int32_t ResponseMarginMs = 1000;

@@ -1,0 +1,361 @@
+// The transmit state machine: one step per poll tick through the eight
+// functions, skipping those with nothing to do and splitting windows that are
+// larger than one request may carry.
+#include <algorithm>
+#include <string>
+
+#include "Driver_Modbus.h"
+
+namespace kestro {
+
+namespace {
+
+constexpr int kMaxBitsPerRequest = 960;
+constexpr int kMaxRegistersPerRequest = 120;
+constexpr int kAddressSpace = 65536;
+
+std::string params(int sa, int nop) {
+    return " Params <SA:" + std::to_string(sa) + "> <NOP:" + std::to_string(nop) + ">";
+}
+
+uint8_t targetSlave() {
+    return uint8_t(DB_Modbus.TargetSlave & 0xFF);
+}
+
+int nextState(int state) {
+    switch (state) {
+        case 1:
+            return 2;
+        case 2:
+            return 3;
+        case 3:
+            return 4;
+        case 4:
+            return 5;
+        case 5:
+            return 6;
+        case 6:
+            return 15;
+        case 15:
+            return 16;
+        default:
+            return 0;
+    }
+}
+
+bool isFunctionState(int state) {
+    return (state >= 1 && state <= 6) || state == 15 || state == 16;
+}
+
+// A read window or a multiple write, and how its addresses map onto a table:
+// a read stores address a at index a - start, a write takes address a from
+// index a - 1.
+struct Block {
+    uint8_t function;
+    const char* name;   // as in "Query <name> refused..."
+    const char* table;  // the table the block maps onto
+    int start;
+    int count;
+    int firstIndex;  // table index of `start`
+    int capacity;    // entries (registers or points) of the table
+    int cap;         // points per request
+};
+
+bool blockFits(const Block& b) {
+    return b.start >= 1 && b.start + b.count - 1 <= kAddressSpace && b.firstIndex >= 0 &&
+           b.firstIndex + b.count <= b.capacity;
+}
+
+// Fails what was asked of a block that cannot be served, so that nobody
+// waits for it: a read loses its valid flag, a write is disarmed and failed.
+void refuse(const Block& b, const std::string& why) {
+    SetStatus(std::string("Query <") + b.name + "> refused." + why, 1);
+    Ports.StepDone = true;
+    switch (b.function) {
+        case 0x01:
+            DB_Modbus.CoilDataValid = false;
+            break;
+        case 0x02:
+            DB_Modbus.InputStatusValid = false;
+            break;
+        case 0x03:
+            DB_Modbus.HoldingRegistersValid = false;
+            DB_Modbus.RequestPending = false;
+            break;
+        case 0x04:
+            DB_Modbus.InputRegistersValid = false;
+            break;
+        case 0x0F:
+            DB_Modbus.CoilsArmed = false;
+            DB_Modbus.CoilsFailed = true;
+            break;
+        case 0x10:
+            DB_Modbus.PresetArmed = false;
+            DB_Modbus.PresetFailed = true;
+            DB_Modbus.RequestPending = false;
+            break;
+        default:
+            break;
+    }
+}
+
+std::string queryText(uint8_t function, int first, int n) {
+    switch (function) {
+        case 0x01:
+            return "Query <read coil status> issued..." + params(first, n);
+        case 0x02:
+            return "Query <read input status> issued..." + params(first, n);
+        case 0x03:
+            return "Query <03h> issued...";
+        case 0x04:
+            return "Query <04h> issued...";
+        case 0x05:
+            return "Query <force single coil> issued..." + params(first, n);
+        case 0x06:
+            return "Query <preset single register> issued..." + params(first, n);
+        case 0x0F:
+            return "Query <force multiple coils> issued..." + params(first, n);
+        default:
+            return "Query <10h> issued...";
+    }
+}
+
+// Puts the data of a write chunk into StagingBuffer; returns its byte count.
+int stageWriteData(uint8_t function, int first, int n) {
+    uint8_t* out = Driver_Modbus.StagingBuffer;
+    if (function == 0x0F)
+        return PackCoils(uint16_t(first), uint16_t(n), out);
+    if (function != 0x10)
+        return 0;
+    for (int i = 0; i < n; ++i) {
+        const uint16_t value = DB_Modbus.PresetRegisterTable[first - 1 + i];
+        out[2 * i] = uint8_t(value >> 8);
+        out[2 * i + 1] = uint8_t(value & 0xFF);
+    }
+    return 2 * n;
+}
+
+// Builder of a chunked state, gates (a) to (d). Remaining counts the points
+// still to request; the chunk must lie inside its block, which the requester
+// may have changed while the state was running.
+void buildChunk(const Block& b, bool gate) {
+    if (Ports.AwaitingResponse)
+        return;
+    // Nothing left: the block was opened after this state had begun, and
+    // the next pass serves it.
+    if (!gate || DB_Modbus.Remaining == 0) {
+        Ports.StepDone = true;
+        return;
+    }
+    if (!Ports.PollDelay.Fired)
+        return;
+    const int n = std::min<int>(DB_Modbus.Remaining, b.cap);
+    const int first = b.start + b.count - DB_Modbus.Remaining;
+    if (!blockFits(b)) {
+        refuse(b, params(b.start, b.count) + " do not fit the " + b.table + ".");
+        return;
+    }
+    if (DB_Modbus.Remaining > b.count) {
+        refuse(b, params(first, n) + " outside the requested range.");
+        return;
+    }
+    DB_Modbus.Remaining = uint16_t(DB_Modbus.Remaining - n);
+    const int byteCount = stageWriteData(b.function, first, n);
+    BuildRequest(targetSlave(), b.function, uint16_t(first), Driver_Modbus.StagingBuffer, byteCount,
+                 uint16_t(n));
+    ShowQueryStatus(queryText(b.function, first, n));
+}
+
+// Builder of 05h and 06h; a single write counts as one point of its kind.
+void buildSingleWriteState(uint8_t function, bool gate, uint16_t& count, uint16_t address,
+                           uint16_t value) {
+    if (Ports.AwaitingResponse)
+        return;
+    if (!gate) {
+        Ports.StepDone = true;
+        return;
+    }
+    if (!Ports.PollDelay.Fired)
+        return;
+    count = 1;
+    BuildSingleWrite(targetSlave(), function, address, value);
+    ShowQueryStatus(queryText(function, address, 1));
+}
+
+void runBuilder(int state) {
+    DbModbusState& db = DB_Modbus;
+    switch (state) {
+        case 1:
+            buildChunk({0x01, "read coil status", "coil status table", db.CoilReadStart,
+                        db.CoilReadCount, 0, kStatusTablePoints, kMaxBitsPerRequest},
+                       db.CoilReadCount != 0);
+            break;
+        case 2:
+            buildChunk({0x02, "read input status", "input status table", db.InputStatusReadStart,
+                        db.InputStatusReadCount, 0, kStatusTablePoints, kMaxBitsPerRequest},
+                       db.InputStatusReadCount != 0);
+            break;
+        case 3:
+            buildChunk(
+                {0x03, "read holding registers", "holding register table", db.HoldingReadStart,
+                 db.HoldingReadCount, 0, kRegisterTableSize, kMaxRegistersPerRequest},
+                db.HoldingReadCount != 0);
+            break;
+        case 4:
+            buildChunk({0x04, "read input registers", "input register table", db.InputReadStart,
+                        db.InputReadCount, 0, kRegisterTableSize, kMaxRegistersPerRequest},
+                       db.InputReadCount != 0);
+            break;
+        case 5:
+            buildSingleWriteState(0x05, db.SingleCoilArmed, db.CoilWriteCount, db.CoilWriteStart,
+                                  db.SingleCoilValue ? 0xFF00 : 0x0000);
+            break;
+        case 6:
+            buildSingleWriteState(0x06, db.SingleRegisterArmed, db.PresetCount, db.PresetStart,
+                                  db.SingleRegisterValue);
+            break;
+        case 15:
+            buildChunk(
+                {0x0F, "force multiple coils", "coil status table", db.CoilWriteStart,
+                 db.CoilWriteCount, db.CoilWriteStart - 1, kStatusTablePoints, kMaxBitsPerRequest},
+                db.CoilWriteCount != 0 && db.CoilsArmed);
+            break;
+        case 16:
+            buildChunk(
+                {0x10, "preset multiple registers", "preset register table", db.PresetStart,
+                 db.PresetCount, db.PresetStart - 1, kRegisterTableSize, kMaxRegistersPerRequest},
+                db.PresetCount != 0 && db.PresetArmed);
+            break;
+        default:
+            break;
+    }
+}
+
+// The state that follows when the current one ends: a requested jump wins.
+int followingState(int next) {
+    if (!Ports.JumpRequest)
+        return next;
+    Ports.JumpRequest = false;
+    return Ports.JumpState;
+}
+
+void enterState(int state) {
+    Ports.TxState = state;
+    Ports.StepDone = false;
+    LoadRemaining();
+    ArmPollDelay();
+}
+
+// Shared by both builders once BeginFrame has accepted the frame.
+void finishRequest(uint8_t slave, uint8_t function, uint16_t first, uint16_t n) {
+    SendFrame();
+    // A frame that was complete before this request went out cannot be its
+    // answer (a late or repeated reply); it must not be taken for one.
+    Ports.FrameReceived = false;
+    DB_Modbus.LastStart = first;
+    DB_Modbus.LastCount = n;
+    Ports.LastSlave = slave;
+    Ports.LastFunction = function;
+}
+
+}  // namespace
+
+void PollTick() {
+    if (!Ports.PortOpen)
+        return;
+    TxStep();
+    if (!Ports.FrameReceived)
+        return;
+    ProcessResponse();
+    Ports.FrameReceived = false;
+    if (Host.refreshIfValid)
+        Host.refreshIfValid();
+}
+
+void TxStep() {
+    const int state = Ports.TxState;
+    if (state == 0) {
+        enterState(followingState(1));
+        return;
+    }
+    if (!isFunctionState(state)) {
+        ErrorHook(4);
+        ShowQueryStatus("Fatal error. Invalid Tx state.");
+        // Reported once; the scan starts over instead of stalling here.
+        enterState(0);
+        return;
+    }
+    if (!Ports.StepDone) {
+        runBuilder(state);
+        return;
+    }
+    enterState(followingState(nextState(state)));
+}
+
+void LoadRemaining() {
+    switch (Ports.TxState) {
+        case 1:
+            DB_Modbus.Remaining = DB_Modbus.CoilReadCount;
+            break;
+        case 2:
+            DB_Modbus.Remaining = DB_Modbus.InputStatusReadCount;
+            break;
+        case 3:
+            DB_Modbus.Remaining = DB_Modbus.HoldingReadCount;
+            break;
+        case 4:
+            DB_Modbus.Remaining = DB_Modbus.InputReadCount;
+            break;
+        case 15:
+            DB_Modbus.Remaining = DB_Modbus.CoilWriteCount;
+            break;
+        case 16:
+            DB_Modbus.Remaining = DB_Modbus.PresetCount;
+            break;
+        default:
+            break;
+    }
+}
+
+void BuildRequest(uint8_t slave, uint8_t function, uint16_t firstAddress, const uint8_t* data,
+                  int byteCount, uint16_t n) {
+    if (!Ports.PortOpen) {
+        Ports.StepDone = true;
+        return;
+    }
+    if (!BeginFrame(slave, function))
+        return;
+    ComputeTimeouts(function, n);
+    PutWord(uint16_t(firstAddress - 1));
+    PutWord(n);
+    if (byteCount != 0) {
+        PutByte(uint8_t(byteCount));
+        PutBytes(data, byteCount);
+    }
+    finishRequest(slave, function, firstAddress, n);
+}
+
+void BuildSingleWrite(uint8_t slave, uint8_t function, uint16_t address, uint16_t value) {
+    if (!Ports.PortOpen) {
+        Ports.StepDone = true;
+        return;
+    }
+    if (!BeginFrame(slave, function))
+        return;
+    ComputeTimeouts(function, 1);
+    PutWord(uint16_t(address - 1));
+    PutWord(value);
+    finishRequest(slave, function, address, 1);
+}
+
+int PackCoils(uint16_t first, uint16_t n, uint8_t* out) {
+    const int byteCount = (n + 7) / 8;
+    std::fill(out, out + byteCount, uint8_t(0));
+    for (int i = 0; i < n; ++i) {
+        if (StatusPoint(DB_Modbus.CoilStatusTable, first - 1 + i))
+            out[i / 8] |= uint8_t(1u << (i % 8));
+    }
+    return byteCount;
+}
+
+}  // namespace kestro
