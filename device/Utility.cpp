@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "NumberFormat.h"
+#include "RegisterMap.h"
 
 namespace kestro {
 
@@ -61,9 +62,9 @@ uint8_t BcdByte(const std::string& text) {
 
 std::string FirmwareText(const uint16_t* table) {
     std::string text;
-    text.reserve(2 * kFirmwareTextRegisters);
-    for (int i = 0; i < kFirmwareTextRegisters; ++i) {
-        const uint16_t reg = table[kFirmwareTextFirst + i];
+    text.reserve(2 * regmap::kFirmwareRegisters);
+    for (int i = 0; i < regmap::kFirmwareRegisters; ++i) {
+        const uint16_t reg = table[regmap::kHoldFirmware + i];
         text += char(reg & 0xFF);
         text += char(reg >> 8);
     }

@@ -30,9 +30,6 @@ void FloatToRegs(uint16_t* table, int index, float value);
 // than two characters, throws EConvertError.
 uint8_t BcdByte(const std::string& text);
 
-constexpr int kFirmwareTextFirst = 27;
-constexpr int kFirmwareTextRegisters = 26;
-
 // The firmware version text of the holding registers 27 to 52: the low byte
 // of each register first, every byte kept (zeros too), 52 characters.
 std::string FirmwareText(const uint16_t* table);

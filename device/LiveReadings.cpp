@@ -1,0 +1,223 @@
+#include "LiveReadings.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+#include "DB_Modbus.h"
+#include "Lamp.h"
+#include "LinkHost.h"
+#include "Regional.h"
+#include "RegisterMap.h"
+#include "Utility.h"
+
+namespace kestro {
+
+using namespace regmap;
+
+namespace {
+
+template <class T>
+T* control(QWidget& window, const char* name) {
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        throw std::logic_error(std::string("main window has no control ") + name);
+    return found;
+}
+
+const char* const kWeekdays[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
+                                 "Friday", "Saturday", "Sunday"};
+
+QString weekdayName(int index) {
+    // A weekday the table has no name for must not take the clock text down.
+    return index >= 1 && index <= 7 ? QString::fromLatin1(kWeekdays[index - 1])
+                                    : QStringLiteral("?");
+}
+
+constexpr uint16_t bit(int n) {
+    return uint16_t(1u << n);
+}
+
+QString hex4(uint16_t value) {
+    return QStringLiteral("%1").arg(value, 4, 16, QChar('0')).toUpper();
+}
+QString hex2(unsigned value) {
+    return QStringLiteral("%1").arg(value, 2, 16, QChar('0')).toUpper();
+}
+
+}  // namespace
+
+void LiveReadings::Indicator::setText(const QString& text) const {
+    if (label) {
+        label->setText(text);
+    } else {
+        edit->setText(text);
+    }
+}
+
+QString LiveReadings::Indicator::text() const {
+    return label ? label->text() : edit->text();
+}
+
+LiveReadings::LiveReadings(QWidget& window)
+    : QObject(&window),
+      swapFloat_(control<QCheckBox>(window, "cbSwapFloat")),
+      readings_(bindReadings(window)),
+      indP_(labelIndicator(window, "IndP")),
+      indQ_(labelIndicator(window, "IndQ")),
+      indS_(control<QLabel>(window, "IndS")),
+      indTemp_(control<QLabel>(window, "IndTemp")),
+      edRTC_(control<QLineEdit>(window, "edRTC")),
+      lampRules_(bindLamps(window)),
+      colourRules_(bindColours(window)) {}
+
+LiveReadings::Indicator LiveReadings::labelIndicator(QWidget& window, const char* name) {
+    return Indicator{control<QLabel>(window, name), nullptr};
+}
+
+// The values in the order they are read and written, with their decimals.
+std::array<LiveReadings::Reading, 18> LiveReadings::bindReadings(QWidget& w) {
+    auto label = [&w](const char* name) { return labelIndicator(w, name); };
+    auto edit = [&w](const char* name) { return Indicator{nullptr, control<QLineEdit>(w, name)}; };
+    return {{
+        {kInIr, label("IndIr"), 1},
+        {kInIs, label("IndIs"), 1},
+        {kInIt, label("IndIt"), 1},
+        {kInVr, label("IndVr"), 0},
+        {kInVs, label("IndVs"), 0},
+        {kInVt, label("IndVt"), 0},
+        {kInP, label("IndP"), 0},
+        {kInQ, label("IndQ"), 0},
+        {kInCos, label("IndCos"), 2},
+        {kInF, label("IndF"), 0},
+        {kInPr, label("IndPr"), 0},
+        {kInQr, label("IndQr"), 0},
+        {kInPs, label("IndPs"), 0},
+        {kInQs, label("IndQs"), 0},
+        {kInPt, label("IndPt"), 0},
+        {kInQt, label("IndQt"), 0},
+        {kInPtot, edit("IndPtot"), 0},
+        {kInQTot, edit("IndQTot"), 0},
+    }};
+}
+
+// Exactly one lamp of each direction pair is lit.
+std::array<LiveReadings::LampRule, 18> LiveReadings::bindLamps(QWidget& w) {
+    auto lamp = [&w](const char* name) { return control<Lamp>(w, name); };
+    return {{
+        {lamp("LEDPhaseSeqErr"), kStatusPhaseSeqErr, true},
+        {lamp("LEDMissingPhase"), kStatusMissingPhase, true},
+        {lamp("LEDPrFwd"), kStatusPrRev, false},
+        {lamp("LEDPrRev"), kStatusPrRev, true},
+        {lamp("LEDQrFwd"), kStatusQrRev, false},
+        {lamp("LEDQrRev"), kStatusQrRev, true},
+        {lamp("LEDPsFwd"), kStatusPsRev, false},
+        {lamp("LEDPsRev"), kStatusPsRev, true},
+        {lamp("LEDQsFwd"), kStatusQsRev, false},
+        {lamp("LEDQsRev"), kStatusQsRev, true},
+        {lamp("LEDPtFwd"), kStatusPtRev, false},
+        {lamp("LEDPtRev"), kStatusPtRev, true},
+        {lamp("LEDQtFwd"), kStatusQtRev, false},
+        {lamp("LEDQtRev"), kStatusQtRev, true},
+        {lamp("LEDSignalLoss"), kStatusSignalLoss, true},
+        {lamp("LEDLossR"), kStatusLossR, true},
+        {lamp("LEDLossS"), kStatusLossS, true},
+        {lamp("LEDLossT"), kStatusLossT, true},
+    }};
+}
+
+// A current is black while any quantity of its phase is.
+std::array<LiveReadings::ColourRule, 12> LiveReadings::bindColours(QWidget& w) {
+    auto label = [&w](const char* name) { return control<QLabel>(w, name); };
+    return {{
+        {label("IndPr"), bit(kQtyPr)},
+        {label("IndPs"), bit(kQtyPs)},
+        {label("IndPt"), bit(kQtyPt)},
+        {label("IndQr"), bit(kQtyQr)},
+        {label("IndQs"), bit(kQtyQs)},
+        {label("IndQt"), bit(kQtyQt)},
+        {label("IndVr"), bit(kQtyVr)},
+        {label("IndVs"), bit(kQtyVs)},
+        {label("IndVt"), bit(kQtyVt)},
+        {label("IndIr"), uint16_t(bit(kQtyPr) | bit(kQtyQr) | bit(kQtyVr))},
+        {label("IndIs"), uint16_t(bit(kQtyPs) | bit(kQtyQs) | bit(kQtyVs))},
+        {label("IndIt"), uint16_t(bit(kQtyPt) | bit(kQtyQt) | bit(kQtyVt))},
+    }};
+}
+
+void LiveReadings::RefreshIfValid() {
+    if (DB_Modbus.InputRegistersValid)
+        RefreshReadings();
+}
+
+void LiveReadings::RefreshReadings() {
+    for (const Reading& r : readings_)
+        r.indicator.setText(FormatFixed(readFloat(r.address), r.decimals));
+    showApparentPower();
+    showLamps(RegWord(DB_Modbus.InputRegisterTable, kInStatusWord));
+    showQuantityColours(RegWord(DB_Modbus.InputRegisterTable, kInQuantityStateWord));
+    showDeviceClock();
+    indTemp_->setText(FormatFixed(readFloat(kInTemp), 0));
+}
+
+float LiveReadings::readFloat(int address) const {
+    return RegFloat(DB_Modbus.InputRegisterTable, address, swapFloat_->isChecked());
+}
+
+// What the indicator at `address` shows, as a number. A non-finite reading
+// shows as a text that is no number; the reading itself stands in for it,
+// so that S becomes a non-number too and the refresh goes on.
+double LiveReadings::displayedValue(const Indicator& indicator, int address) const {
+    double shown;
+    if (TryStrToFloat(indicator.text(), shown))
+        return shown;
+    return readFloat(address);
+}
+
+// S from the whole-number P and Q on screen, so that the three agree.
+void LiveReadings::showApparentPower() {
+    const double shownP = displayedValue(indP_, kInP);
+    const double shownQ = displayedValue(indQ_, kInQ);
+    indS_->setText(FormatFixed(std::sqrt(shownP * shownP + shownQ * shownQ), 0));
+}
+
+void LiveReadings::showLamps(uint16_t statusWord) {
+    for (const LampRule& rule : lampRules_)
+        rule.lamp->setChecked(TestBit(statusWord, rule.bit) == rule.litWhenSet);
+}
+
+void LiveReadings::showQuantityColours(uint16_t quantityStateWord) {
+    for (const ColourRule& rule : colourRules_) {
+        QPalette palette = rule.label->palette();
+        palette.setColor(QPalette::WindowText,
+                         (quantityStateWord & rule.mask) != 0 ? Qt::black : Qt::red);
+        rule.label->setPalette(palette);
+    }
+}
+
+// Registers 38 to 41 hold BCD digits, so their hexadecimal digits read as
+// the decimal clock: "DD:MM:20YY, hh:mm:ss, weekday".
+void LiveReadings::showDeviceClock() {
+    const uint16_t* table = DB_Modbus.InputRegisterTable;
+    const QString date = hex4(RegWord(table, kInClockDate));
+    edRTC_->setText(date.left(2) + ':' + date.mid(2, 2) + ":20" +
+                    hex2(RegWord(table, kInClockYear)) + ", ");
+    const uint16_t dayAndHours = RegWord(table, kInClockWeekdayHour);
+    const QString minutesSeconds = hex4(RegWord(table, kInClockMinSec));
+    edRTC_->setText(edRTC_->text() + hex2(dayAndHours & 0xFF) + ':' + minutesSeconds.left(2) + ':' +
+                    minutesSeconds.mid(2, 2) + ", " + weekdayName(dayAndHours >> 8));
+}
+
+void InstallLiveReadings(QWidget* mainWindow) {
+    QPointer<LiveReadings> display = new LiveReadings(*mainWindow);
+    Host.refreshIfValid = [display] {
+        if (display)
+            display->RefreshIfValid();
+    };
+}
+
+}  // namespace kestro
