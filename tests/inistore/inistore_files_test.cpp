@@ -1,0 +1,124 @@
+// Files the store must survive, and saves that fail: the old file stays
+// whole, the caller hears of the failure, and no file is held open.
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <csignal>
+#include <random>
+
+#include "IniFixture.h"
+
+namespace kestro::test {
+namespace {
+
+using IniFiles = IniFixture;
+
+const QByteArray kGood = "[SYSTEM]\nName=Board\nBaud=4800\n";
+
+TEST_F(IniFiles, OddContentReadsWithoutHarm) {
+    std::mt19937 random(7);
+    QByteArray binary;
+    for (int i = 0; i < 64 * 1024; ++i)
+        binary += static_cast<char>(random());
+    const QByteArray contents[] = {
+        "",
+        binary,
+        QByteArray(200 * 1024, '\n'),
+        QByteArray(200 * 1024, '['),
+        QByteArray(200 * 1024, '='),
+        QByteArray("[SYSTEM]\nName=Boa"),
+        QByteArray("[SYSTEM\nName=x\n"),
+        QByteArray("\xEF\xBB"),
+    };
+    for (const QByteArray& bytes : contents) {
+        IniStore store = storeOn(bytes);
+        EXPECT_EQ(store.ReadInteger("SYSTEM", "Baud", 9600), 9600);
+        store.WriteString("SYSTEM", "Baud", "2400");
+        ASSERT_TRUE(store.Close());
+        ASSERT_TRUE(store.Open());
+        EXPECT_EQ(store.ReadInteger("SYSTEM", "Baud", 0), 2400) << bytes.left(20).toStdString();
+    }
+}
+
+TEST_F(IniFiles, TooLargeOrNotAFileIsUnreadableAndNeverOverwritten) {
+    {
+        QFile huge(path("huge.ini"));
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(huge.write(kGood) == kGood.size() && huge.resize(50 * 1024 * 1024));
+    }
+    ASSERT_EQ(mkfifo(path("fifo.ini").toLocal8Bit().constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkdir(path("folder.ini")));
+    for (const QString name : {"huge.ini", "fifo.ini", "folder.ini"}) {
+        IniStore store(path(name));
+        EXPECT_FALSE(store.Open()) << name.toStdString();
+        EXPECT_FALSE(store.ErrorString().isEmpty());
+        EXPECT_EQ(store.ReadString("SYSTEM", "Name", "default"), "default");
+        store.WriteString("SYSTEM", "Name", "x");
+        EXPECT_FALSE(store.Close()) << name.toStdString();
+    }
+    EXPECT_EQ(QFileInfo(path("huge.ini")).size(), 50 * 1024 * 1024);
+    EXPECT_TRUE(QFileInfo(path("folder.ini")).isDir());
+}
+
+TEST_F(IniFiles, AFailedWriteLeavesTheOldFileWhole) {
+    IniStore store = storeOn(kGood);
+    store.WriteString("SYSTEM", "Name", QString(4096, 'x'));
+    // A disk that fills up: writes beyond 1 kB fail.
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 1024;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool saved = store.Close();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_FALSE(store.ErrorString().isEmpty());
+    EXPECT_EQ(take(), kGood);
+    EXPECT_EQ(entries(), QStringList{"test.ini"}) << "no temporary file left behind";
+}
+
+TEST_F(IniFiles, AFolderThatCannotBeWrittenReportsTheError) {
+    IniStore store(path("missing/folder/test.ini"));
+    ASSERT_TRUE(store.Open());
+    store.WriteInteger("SYSTEM", "Baud", 1);
+    EXPECT_FALSE(store.Close());
+    EXPECT_FALSE(store.ErrorString().isEmpty());
+
+    if (geteuid() != 0) {  // the superuser writes into read-only folders
+        put(kGood);
+        QFile::setPermissions(path(""), QFile::ReadOwner | QFile::ExeOwner);
+        IniStore locked = storeOn(kGood);
+        locked.WriteInteger("SYSTEM", "Baud", 1);
+        EXPECT_FALSE(locked.Close());
+        QFile::setPermissions(path(""), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(take(), kGood);
+    }
+}
+
+TEST_F(IniFiles, StoreWithoutOpenNeverWrites) {
+    put(kGood);
+    IniStore store(path());
+    store.WriteString("SYSTEM", "Name", "x");
+    EXPECT_FALSE(store.Close());
+    EXPECT_EQ(take(), kGood);
+}
+
+TEST_F(IniFiles, NoFileHeldOpenBetweenOperations) {
+    IniStore store = storeOn(kGood);
+    store.WriteInteger("SYSTEM", "Baud", 1200);
+    const QString target = QFileInfo(path()).canonicalFilePath();
+    for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::Files)) {
+        EXPECT_NE(fd.symLinkTarget(), target);
+    }
+    ASSERT_TRUE(store.Close());
+    EXPECT_TRUE(take().contains("Baud=1200"));
+}
+
+}  // namespace
+}  // namespace kestro::test
