@@ -1,0 +1,48 @@
+#include "SettingsLocation.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace kestro {
+
+namespace {
+
+// The settings are saved through a temporary file beside the target, so
+// the folder itself must take new files.
+bool CanSaveInto(const QString& folder) {
+    const QFileInfo target(QDir(folder).filePath(kSettingsFileName));
+    if (target.exists() && !target.isFile()) return false;
+    QTemporaryFile probe(QDir(folder).filePath("Kestro-XXXXXX.tmp"));
+    return probe.open();
+}
+
+}  // namespace
+
+QString FolderWithSeparator(const QString& folder) {
+    QString path = QDir::toNativeSeparators(QDir(folder).absolutePath());
+    if (!path.endsWith(QDir::separator())) path += QDir::separator();
+    return path;
+}
+
+QString UserSettingsFolder() {
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return FolderWithSeparator(QDir(base).filePath("Kestro"));
+}
+
+SettingsLocation LocateSettings(const QString& programFolder) {
+    const QString program = FolderWithSeparator(programFolder);
+    const QString programFile = program + kSettingsFileName;
+    if (CanSaveInto(program)) return {programFile, programFile, program};
+
+    const QString user = UserSettingsFolder();
+    const QString userFile = user + kSettingsFileName;
+    if (QDir().mkpath(user) && CanSaveInto(user)) {
+        const bool seed = !QFileInfo::exists(userFile) && QFileInfo(programFile).isFile();
+        return {seed ? programFile : userFile, userFile, user};
+    }
+    return {programFile, QString(), program};
+}
+
+}  // namespace kestro
