@@ -144,10 +144,12 @@ void QtComPort::closeDevice() {
 }
 
 // Adapters and ptys without modem lines refuse these; the line works all
-// the same, so a refusal is no error.
+// the same, so a refusal is no error. A device that is gone fails them for
+// real and closes the port on the way.
 void QtComPort::applyModemLines() {
     serial_.setDataTerminalReady(settings().dtr);
-    serial_.setRequestToSend(settings().rts);
+    if (serial_.isOpen())
+        serial_.setRequestToSend(settings().rts);
 }
 
 void QtComPort::onError(QSerialPort::SerialPortError error) {

@@ -1,0 +1,141 @@
+// The real link layer on the Qt platform, with a pty as the line.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Crc.h"
+#include "Driver_Modbus.h"
+#include "EventWait.h"
+#include "PortMap.h"
+#include "Pty.h"
+#include "QtPlatform.h"
+
+using namespace kestro;
+using namespace kestro::test;
+
+namespace {
+
+constexpr uint16_t kPort = 7;
+
+class RecordedStatus : public StatusLine {
+  public:
+    void showStatus(const std::string& text, bool isRed) override {
+        last = text;
+        red = isRed;
+    }
+    void showPort(const std::string& text) override { port = text; }
+    std::string last, port;
+    bool red = false;
+};
+
+class Lamp : public StatusLight {
+  public:
+    void setLit(bool on) override {
+        flashes += on && !lit;
+        lit = on;
+    }
+    bool lit = false;
+    int flashes = 0;
+};
+
+std::vector<uint8_t> withCrc(std::vector<uint8_t> frame) {
+    uint16_t crc = 0xFFFF;
+    for (uint8_t b : frame)
+        crc = CrcUpdate(crc, b);
+    frame.push_back(uint8_t(crc >> 8));
+    frame.push_back(uint8_t(crc & 0xFF));
+    return frame;
+}
+
+// Read input registers 1 and 2 of slave 1, as the wire carries it.
+const std::vector<uint8_t> kRequest = {0x01, 0x04, 0x00, 0x00, 0x00, 0x02, 0x71, 0xCB};
+
+class LinkOnPtyTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty.ok());
+        link.pointTo(pty);
+        PortMap::clear();
+        PortMap::setEntry(kPort, link.path());
+        platform.setStatusLights(&tx, &rx);
+        Host = LinkHost{};
+        Host.platform = &platform;
+        Host.status = &status;
+        InitCrcTable();
+        ResetLinkState();
+        ResetMasterTables();
+    }
+    void TearDown() override {
+        ClosePort();
+        Host = LinkHost{};
+        PortMap::clear();
+    }
+
+    void sendRequest() {
+        ASSERT_TRUE(BeginFrame(0x01, 0x04));
+        ComputeTimeouts(0x04, 2);
+        PutWord(0);
+        PutWord(2);
+        SendFrame();
+        Ports.LastFunction = 0x04;
+    }
+
+    // The slave answers in two chunks, closer together than one tick.
+    bool answer(Pty& line, const std::vector<uint8_t>& reply) {
+        line.write({reply.begin(), reply.begin() + 4});
+        runFor(15);
+        line.write({reply.begin() + 4, reply.end()});
+        return waitUntil([] { return Ports.FrameReceived; }, 1000);
+    }
+
+    std::vector<uint8_t> received() const {
+        return {Ports.RxBuffer, Ports.RxBuffer + Ports.RxCount};
+    }
+
+    Pty pty;
+    DeviceLink link;
+    QtPlatform platform;
+    RecordedStatus status;
+    Lamp tx, rx;
+};
+
+}  // namespace
+
+TEST_F(LinkOnPtyTest, RequestGoesOutAndTheReplyIsCollectedAsOneFrame) {
+    OpenPort(kPort);
+    ASSERT_TRUE(Ports.PortOpen);
+    EXPECT_EQ(status.port, "COM7,9600,N,8,1");
+
+    sendRequest();
+    EXPECT_FALSE(Ports.TxPending);
+    EXPECT_EQ(pty.read(kRequest.size()), kRequest);
+
+    const auto reply = withCrc({0x01, 0x04, 0x04, 0x00, 0x01, 0x00, 0x02});
+    ASSERT_TRUE(answer(pty, reply));
+    EXPECT_EQ(received(), reply);
+    EXPECT_EQ(tx.flashes, 1);
+    EXPECT_GE(rx.flashes, 1);
+    EXPECT_TRUE(waitUntil([&] { return !tx.lit && !rx.lit; }, 1000));
+}
+
+TEST_F(LinkOnPtyTest, RequestsTimeOutWhileTheDeviceIsGoneAndPollingResumesWhenItReturns) {
+    OpenPort(kPort);
+    ASSERT_TRUE(Ports.PortOpen);
+    pty.closeMaster();
+    ASSERT_TRUE(waitUntil([] { return !Ports.PortOpenSignal; }, 1000));
+
+    sendRequest();
+    ASSERT_TRUE(waitUntil([&] { return !Ports.AwaitingResponse; }, 2000));
+    EXPECT_EQ(status.last, "No response from slave device.");
+    EXPECT_TRUE(status.red);
+
+    Pty replugged;
+    link.pointTo(replugged);
+    ASSERT_TRUE(waitUntil([] { return Ports.PortOpenSignal; }, 2500));
+    sendRequest();
+    EXPECT_EQ(replugged.read(kRequest.size()), kRequest);
+    const auto reply = withCrc({0x01, 0x04, 0x04, 0x12, 0x34, 0x56, 0x78});
+    ASSERT_TRUE(answer(replugged, reply));
+    EXPECT_EQ(received(), reply);
+}

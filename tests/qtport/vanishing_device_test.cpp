@@ -1,0 +1,76 @@
+#include <sys/resource.h>
+
+#include "PortFixture.h"
+
+using namespace kestro;
+using namespace kestro::test;
+
+namespace {
+
+class VanishingDeviceTest : public PortFixture {
+  protected:
+    // The device goes away under the open port, as an unplugged adapter does.
+    void unplug() {
+        open();
+        ASSERT_EQ(opened, 1);
+        pty.closeMaster();
+        ASSERT_TRUE(waitUntil([&] { return closed > 0; }, 1000));
+    }
+};
+
+// User and system time this process used so far.
+double cpuMs() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+}  // namespace
+
+TEST_F(VanishingDeviceTest, PortClosesOnceWithoutSpinningAndKeepsItsTriggers) {
+    ASSERT_NO_FATAL_FAILURE(unplug());
+    EXPECT_FALSE(port.isOpen());
+
+    const double before = cpuMs();
+    runFor(1000);
+    EXPECT_LT(cpuMs() - before, 200.0);
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(opened, 1);
+
+    put({1, 2, 3});
+    EXPECT_EQ(port.outBuffFree(), 4096);
+    const TriggerHandle h = port.addTimerTrigger();
+    port.setTimerTrigger(h, 1, true);
+    EXPECT_TRUE(waitUntil([&] { return !fired.empty(); }, 500));
+    EXPECT_EQ(fired, std::vector<TriggerHandle>{h});
+}
+
+TEST_F(VanishingDeviceTest, PortReopensByItselfWhenTheDeviceComesBack) {
+    ASSERT_NO_FATAL_FAILURE(unplug());
+    Pty replugged;
+    ASSERT_TRUE(replugged.ok());
+    link.pointTo(replugged);
+    ASSERT_TRUE(waitUntil([&] { return opened == 2; }, 2500));
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(closed, 1);
+
+    const std::vector<uint8_t> frame = {0x01, 0x04, 0x00, 0x00, 0x00, 0x02, 0x71, 0xCB};
+    put(frame);
+    EXPECT_EQ(replugged.read(frame.size()), frame);
+    replugged.write({0x01, 0x84, 0x02});
+    ASSERT_TRUE(waitUntil([&] { return received.size() == 3; }, 1000));
+    EXPECT_EQ(received, (std::vector<uint8_t>{0x01, 0x84, 0x02}));
+}
+
+// The link layer closes a port whose device went away before it releases it.
+TEST_F(VanishingDeviceTest, AClosedPortStopsLookingForItsDevice) {
+    ASSERT_NO_FATAL_FAILURE(unplug());
+    port.setOpen(false);
+    Pty replugged;
+    link.pointTo(replugged);
+    runFor(QtComPort::kReopenCheckMs + 500);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(closed, 1);
+}
