@@ -17,27 +17,30 @@ namespace {
 
 // Asks the driver to switch the transmitter itself: RTS high while sending.
 // Adapters that switch direction by themselves and ptys refuse the request;
-// they work as they are. Returns whether the mode was switched on here.
-bool enableRs485(QSerialPort& serial) {
+// they work as they are.
+QtComPort::Rs485 enableRs485(QSerialPort& serial) {
+    using Rs485 = QtComPort::Rs485;
 #if defined(Q_OS_LINUX)
     serial_rs485 rs485{};
     if (ioctl(serial.handle(), TIOCGRS485, &rs485) != 0)
-        return false;
+        return Rs485::Off;
     if (rs485.flags & SER_RS485_ENABLED)
-        return false;
+        return Rs485::On;
     rs485.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
     rs485.flags &= ~SER_RS485_RTS_AFTER_SEND;
-    return ioctl(serial.handle(), TIOCSRS485, &rs485) == 0;
+    return ioctl(serial.handle(), TIOCSRS485, &rs485) == 0 ? Rs485::SwitchedOn : Rs485::Off;
 #elif defined(Q_OS_WIN)
     DCB dcb{};
     dcb.DCBlength = sizeof(dcb);
     if (!GetCommState(serial.handle(), &dcb))
-        return false;
+        return Rs485::Off;
+    if (dcb.fRtsControl == RTS_CONTROL_TOGGLE)
+        return Rs485::On;
     dcb.fRtsControl = RTS_CONTROL_TOGGLE;
-    return SetCommState(serial.handle(), &dcb) != 0;
+    return SetCommState(serial.handle(), &dcb) ? Rs485::SwitchedOn : Rs485::Off;
 #else
     (void)serial;
-    return false;
+    return Rs485::Off;
 #endif
 }
 
@@ -130,25 +133,26 @@ bool QtComPort::openDevice() {
         return false;
     // Bytes the device held from before belong to nobody.
     serial_.clear();
-    rs485Switched_ = s.rs485Mode && enableRs485(serial_);
+    rs485_ = s.rs485Mode ? enableRs485(serial_) : Rs485::Off;
     applyModemLines();
-    return true;
+    return serial_.isOpen();
 }
 
 void QtComPort::closeDevice() {
     availPending_ = false;
-    if (rs485Switched_)
+    if (rs485_ == Rs485::SwitchedOn)
         disableRs485(serial_);
-    rs485Switched_ = false;
+    rs485_ = Rs485::Off;
     serial_.close();
 }
 
 // Adapters and ptys without modem lines refuse these; the line works all
 // the same, so a refusal is no error. A device that is gone fails them for
-// real and closes the port on the way.
+// real and closes the port on the way. In RS-485 mode RTS belongs to the
+// driver, which switches the transmitter with it.
 void QtComPort::applyModemLines() {
     serial_.setDataTerminalReady(settings().dtr);
-    if (serial_.isOpen())
+    if (serial_.isOpen() && rs485_ == Rs485::Off)
         serial_.setRequestToSend(settings().rts);
 }
 

@@ -37,6 +37,10 @@ class QtComPort : public PortComponent {
 
     static constexpr int kReopenCheckMs = 1000;
 
+    // The driver's RS-485 mode on the open device: not available, on
+    // already, or switched on by this port (and off again when it closes).
+    enum class Rs485 { Off, On, SwitchedOn };
+
   protected:
     void writeBlock(const uint8_t* data, int length) override;
     void applyModemLines() override;
@@ -53,7 +57,7 @@ class QtComPort : public PortComponent {
     int outBufferSize_;
     bool wantOpen_ = false;
     bool availPending_ = false;
-    bool rs485Switched_ = false;
+    Rs485 rs485_ = Rs485::Off;
     QString device_;
     std::vector<std::unique_ptr<QTimer>> triggers_;
     QTimer reopenTimer_;
