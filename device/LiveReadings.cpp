@@ -213,7 +213,9 @@ void LiveReadings::showDeviceClock() {
 }
 
 void InstallLiveReadings(QWidget* mainWindow) {
-    QPointer<LiveReadings> display = new LiveReadings(*mainWindow);
+    LiveReadings* existing =
+        mainWindow->findChild<LiveReadings*>(QString(), Qt::FindDirectChildrenOnly);
+    QPointer<LiveReadings> display = existing ? existing : new LiveReadings(*mainWindow);
     Host.refreshIfValid = [display] {
         if (display)
             display->RefreshIfValid();

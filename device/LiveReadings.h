@@ -17,6 +17,8 @@ namespace kestro {
 class Lamp;
 
 class LiveReadings : public QObject {
+    Q_OBJECT
+
   public:
     // Looks the window's controls up by object name once; a missing control
     // throws std::logic_error naming it.
@@ -71,8 +73,8 @@ class LiveReadings : public QObject {
     std::array<ColourRule, 12> colourRules_;
 };
 
-// Binds a live display to the main window (it lives as long as the window)
-// and hands its RefreshIfValid to the engine.
+// Binds a live display to the main window, once (it lives as long as the
+// window), and hands its RefreshIfValid to the engine.
 void InstallLiveReadings(QWidget* mainWindow);
 
 }  // namespace kestro
