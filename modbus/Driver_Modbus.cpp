@@ -1,0 +1,7 @@
+#include "Driver_Modbus.h"
+
+namespace kestro {
+
+DriverModbusState Driver_Modbus;
+
+}  // namespace kestro
