@@ -1,0 +1,178 @@
+#include "Options.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <ctime>
+#include <functional>
+#include <map>
+
+namespace kestro::sim {
+
+const char* usageText() {
+    return R"(Usage: rvx82a-sim (--link PATH | --port PATH) [options]
+
+Simulates an RVX82A three-phase analyzer as a MODBUS RTU slave at 9600 8N1.
+Prints one JSON line on stdout for every applied command, every refused
+request and every injected fault.
+
+Where it serves:
+  --link PATH         create a pseudo-terminal for the master and put a symbolic
+                      link to it at PATH; bytes are paced like a 9600-baud line
+                      and line faults can be injected (removed again on exit)
+  --port PATH         serve on an existing serial device (no line faults)
+
+The device:
+  --slave-id N        MODBUS slave address, 1..247 (default 1)
+  --firmware TEXT     firmware version text, up to 52 characters
+                      (default "RVX82A V1.10")
+  --clock "YYYY-MM-DD HH:MM:SS"
+                      start the device clock here (default: local time)
+  --freeze            time stands still: readings, meters and clock keep
+                      their starting values
+  --reverse-p PHASES  active power of these phases flows back (e.g. R or S,T)
+  --reverse-q PHASES  reactive power of these phases flows back
+  --drop-phase PHASES these phases carry no voltage and no current
+  --sequence-fault    report a phase sequence fault
+
+Line faults (with --link), each printed as a "fault" event:
+  --drop P            lose an answer with probability P (0..1)
+  --corrupt P         damage one byte of an answer with probability P
+  --garbage P         put noise bytes before an answer with probability P
+  --split             send each answer in several pieces, with pauses of
+                      10 to 30 ms between them
+  --delay MS          start every answer MS milliseconds late
+  --echo              echo every request back to the master (RS-485 echo)
+  --silent            never let a request reach the device
+  --seed N            seed of the fault dice, for reproducible runs
+
+  --help              show this text
+
+Events: {"event":"start",...}, {"event":"write","block":"configuration"|
+"calibration"|"energy_reset"|"clock",...}, {"event":"address","slave_id":N},
+{"event":"exception","function":F,"address":A,"count":N,"code":C,"reason":...},
+{"event":"fault","fault":"drop"|"corrupt"|"garbage"|"split"|"delay"|"echo"|
+"silent",...}, {"event":"rx_error",...}, {"event":"stop"}.
+SIGINT or SIGTERM stops the simulator.
+)";
+}
+
+namespace {
+
+bool parseNumber(const std::string& text, double min, double max, double& out) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(value >= min && value <= max))
+        return false;
+    out = value;
+    return true;
+}
+
+bool parsePhases(const std::string& text, LineFaults& line, bool PhaseFaults::*flag) {
+    if (text.empty())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ',')
+            continue;
+        const std::string names = "RST";
+        const size_t phase = names.find(char(std::toupper(c)));
+        if (phase == std::string::npos)
+            return false;
+        line.phase[phase].*flag = true;
+    }
+    return true;
+}
+
+std::optional<DeviceClock> parseClock(const std::string& text) {
+    std::tm tm{};
+    const char* end = strptime(text.c_str(), "%Y-%m-%d %H:%M:%S", &tm);
+    if (end == nullptr || *end != '\0' || tm.tm_year < 100 || tm.tm_year >= 200)
+        return {};
+    std::tm normalized = tm;
+    const time_t t = timegm(&normalized);  // fills in the weekday
+    if (t == time_t(-1) || normalized.tm_mday != tm.tm_mday)
+        return {};
+    return DeviceClock::fromLocalTime(normalized);
+}
+
+}  // namespace
+
+std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
+    Options o;
+    using Handler = std::function<bool(const std::string&)>;
+    auto probability = [](double& target) {
+        return Handler([&target](const std::string& v) { return parseNumber(v, 0, 1, target); });
+    };
+    auto phases = [&o](bool PhaseFaults::*flag) {
+        return Handler([&o, flag](const std::string& v) { return parsePhases(v, o.line, flag); });
+    };
+    const std::map<std::string, Handler> withValue = {
+        {"--link", [&o](const std::string& v) { return !(o.link = v).empty(); }},
+        {"--port", [&o](const std::string& v) { return !(o.port = v).empty(); }},
+        {"--slave-id",
+         [&o](const std::string& v) {
+             double n;
+             if (!parseNumber(v, 1, 247, n) || n != int(n))
+                 return false;
+             o.slaveId = int(n);
+             return true;
+         }},
+        {"--seed",
+         [&o](const std::string& v) {
+             char* end = nullptr;
+             o.seed = std::strtoull(v.c_str(), &end, 10);
+             return !v.empty() && *end == '\0';
+         }},
+        {"--firmware", [&o](const std::string& v) { return (o.firmware = v).size() <= 52; }},
+        {"--clock", [&o](const std::string& v) { return (o.clock = parseClock(v)).has_value(); }},
+        {"--drop", probability(o.wire.drop)},
+        {"--corrupt", probability(o.wire.corrupt)},
+        {"--garbage", probability(o.wire.garbage)},
+        {"--delay",
+         [&o](const std::string& v) {
+             double ms;
+             if (!parseNumber(v, 0, 60000, ms))
+                 return false;
+             o.wire.delayMs = int(ms);
+             return true;
+         }},
+        {"--reverse-p", phases(&PhaseFaults::reverseP)},
+        {"--reverse-q", phases(&PhaseFaults::reverseQ)},
+        {"--drop-phase", phases(&PhaseFaults::dropped)},
+    };
+    const std::map<std::string, bool*> flags = {
+        {"--split", &o.wire.split},   {"--echo", &o.wire.echo},
+        {"--silent", &o.wire.silent}, {"--sequence-fault", &o.line.sequenceFault},
+        {"--freeze", &o.freeze},      {"--help", &o.help},
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (auto flag = flags.find(arg); flag != flags.end()) {
+            *flag->second = true;
+            continue;
+        }
+        auto handler = withValue.find(arg);
+        if (handler == withValue.end()) {
+            error = "unknown option " + arg;
+            return {};
+        }
+        if (i + 1 >= argc || !handler->second(argv[i + 1])) {
+            error = "bad or missing value for " + arg;
+            return {};
+        }
+        ++i;
+    }
+    if (o.help)
+        return o;
+    if (o.link.empty() == o.port.empty()) {
+        error = "give exactly one of --link PATH and --port PATH";
+        return {};
+    }
+    if (!o.port.empty() && o.wire.any()) {
+        error = "line faults need --link";
+        return {};
+    }
+    return o;
+}
+
+}  // namespace kestro::sim

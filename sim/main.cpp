@@ -1,0 +1,105 @@
+// rvx82a-sim: a simulated RVX82A analyzer, the MODBUS RTU slave that Kestro
+// talks to in the end-to-end tests and the demonstration. See --help.
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <ctime>
+#include <random>
+#include <thread>
+
+#include "DeviceModel.h"
+#include "EventLog.h"
+#include "ModbusServer.h"
+#include "Options.h"
+#include "PtyLink.h"
+#include "Relay.h"
+
+using namespace kestro::sim;
+
+namespace {
+
+std::atomic<bool> stopRequested{false};
+
+void onSignal(int) {
+    stopRequested = true;
+}
+
+void installSignalHandlers() {
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+}
+
+void setUpModel(DeviceModel& model, const Options& options) {
+    model.setAddress(options.slaveId);
+    model.setFirmware(options.firmware);
+    model.faults = options.line;
+    if (options.clock) {
+        model.setClock(*options.clock);
+    } else {
+        const time_t now = time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        model.setClock(DeviceClock::fromLocalTime(local));
+    }
+}
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "rvx82a-sim: %s\n", message.c_str());
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto options = parseOptions(argc, argv, error);
+    if (!options)
+        return fail(error + " (see --help)");
+    if (options->help) {
+        std::fputs(usageText(), stdout);
+        return 0;
+    }
+    installSignalHandlers();
+    const uint64_t seed = options->seed ? *options->seed : std::random_device{}();
+    DeviceModel model;
+    setUpModel(model, *options);
+    EventLog log;
+
+    PtyLink link;
+    if (!options->link.empty() && !link.create(options->link, error))
+        return fail(error);
+    const std::string device = options->link.empty() ? options->port : link.deviceEnd().terminal;
+    ModbusServer server(device, model, log, options->freeze);
+    if (!server.open(error))
+        return fail(error);
+
+    Event start("start");
+    if (options->link.empty()) {
+        start.withText("port", options->port);
+    } else {
+        start.withText("link", options->link).withText("pty", link.masterEnd().terminal);
+    }
+    log.print(start.withInt("slave_id", model.address()).withInt("seed", int64_t(seed)));
+
+    std::thread relayThread;
+    if (!options->link.empty()) {
+        relayThread = std::thread([&] {
+            Relay relay(link.masterEnd().control, link.deviceEnd().control, options->wire, seed,
+                        log);
+            relay.run(stopRequested);
+        });
+    }
+    const bool served = server.run(stopRequested);
+    stopRequested = true;
+    if (relayThread.joinable())
+        relayThread.join();
+    log.print(Event("stop"));
+    return served ? 0 : 1;
+}
