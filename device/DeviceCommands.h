@@ -1,0 +1,48 @@
+#pragma once
+// The device commands: configuration download and upload, calibration,
+// energy meter resets and the device clock. None of them builds a frame:
+// each posts its request to the scan engine, which carries it out on its
+// next poll ticks. Download, upload and calibration wait for the outcome and
+// report it on their dialog's status panel; the others return at once.
+
+#include <QColor>
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+namespace kestro {
+
+// Title colours of a dialog's status panel: progress and success, failure.
+inline const QColor clNavy{0, 0, 128};
+inline const QColor clRed{255, 0, 0};
+
+// What a command needs of the dialog it reports on.
+class CommandDialog {
+  public:
+    virtual ~CommandDialog() = default;
+    virtual void ShowStatus(const QString& text, bool closeEnabled, const QColor& colour) = 0;
+    virtual void RecordToForm() = 0;
+};
+
+// Returns once the engine has cleared RequestPending or the port has closed.
+// The window stays live meanwhile and the poll timer keeps driving the
+// engine; the thread sleeps between events.
+void WaitForEngineOnQt();
+
+struct DeviceCommandHost {
+    CommandDialog* configDialog = nullptr;       // registered by TfrmEng
+    CommandDialog* calibrationDialog = nullptr;  // registered by TfrmCal
+    // Tests on the virtual platform run the virtual clock here instead.
+    std::function<void()> WaitForEngine = WaitForEngineOnQt;
+    std::function<QDateTime()> CurrentDateTime = [] { return QDateTime::currentDateTime(); };
+};
+extern DeviceCommandHost CommandHost;
+
+void DownloadConfig();
+void UploadConfig();
+void CalibrateDevice();
+void ResetKWh();
+void ResetKVarh();
+void SetDeviceClock();
+
+}  // namespace kestro
