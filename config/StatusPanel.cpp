@@ -1,0 +1,48 @@
+#include "StatusPanel.h"
+
+#include <QPalette>
+
+#include "DeviceCommands.h"
+
+namespace kestro {
+
+StatusPanel::StatusPanel(QWidget& panel, QLabel& title, QLabel& text, QPushButton& close,
+                         std::vector<QWidget*> dialogButtons)
+    : panel_(panel),
+      title_(title),
+      text_(text),
+      close_(close),
+      dialogButtons_(std::move(dialogButtons)) {
+    QPalette palette = title_.palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    palette.setColor(QPalette::Window, clNavy);
+    title_.setPalette(palette);
+    panel_.raise();
+    panel_.hide();
+}
+
+void StatusPanel::show(const QString& text, bool closeEnabled, const QColor& titleColour) {
+    QPalette palette = title_.palette();
+    palette.setColor(QPalette::Window, titleColour);
+    title_.setPalette(palette);
+    setButtonsEnabled(false);
+    panel_.show();
+    close_.setEnabled(closeEnabled);
+    text_.setText(text);
+}
+
+void StatusPanel::hide() {
+    panel_.hide();
+}
+
+void StatusPanel::close() {
+    hide();
+    setButtonsEnabled(true);
+}
+
+void StatusPanel::setButtonsEnabled(bool enabled) {
+    for (QWidget* button : dialogButtons_)
+        button->setEnabled(enabled);
+}
+
+}  // namespace kestro
