@@ -1,0 +1,111 @@
+#include "DialogFixture.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "DeviceCommands.h"
+#include "Driver_Modbus.h"
+#include "MainState.h"
+#include "Regional.h"
+
+namespace kestro::test {
+
+DialogTest::DialogTest() {
+    rig.platform.OnPortCreated = [this](VirtualPort& port) { responder.attach(port); };
+    CommandHost.WaitForEngine = [this] {
+        if (waitingDialog)
+            whileWaiting.push_back(panel(*waitingDialog));
+        rig.runUntil([] { return !(DB_Modbus.RequestPending && Ports.PortOpen); }, 30000);
+    };
+}
+
+DialogTest::~DialogTest() {
+    StopCommunications();
+    ClosePort();
+    CommandHost = DeviceCommandHost{};
+}
+
+void DialogTest::SetUp() {
+    Config = sample();
+    ConfigSaved = false;
+    rig.start();
+    rig.runTicks(10);  // the scan is under way, as it is when a user acts
+}
+
+ConfigRecord DialogTest::sample() {
+    ConfigRecord record;
+    record.Name = "Feeder 3";
+    record.FirmwareVersion = "RVX82A V1.10";
+    record.SlaveID = 1;
+    record.Baud = 9600;
+    float value = 1.5f;
+    for (const auto field : ConfigFloats)
+        record.*field = value++;
+    record.CalControl = 0;
+    return record;
+}
+
+std::string DialogTest::describe(const ConfigRecord& record) {
+    QStringList fields{record.Name, record.FirmwareVersion.toUtf8().toHex(),
+                       QString::number(record.SlaveID), QString::number(record.Baud)};
+    for (const auto field : ConfigFloats)
+        fields << QString::number(record.*field, 'g', 9);
+    fields << QString::number(record.CalControl, 16);
+    return fields.join(" | ").toStdString();
+}
+
+PanelState DialogTest::panel(const QDialog& dialog) {
+    PanelState state;
+    const auto* frame = dialog.findChild<QWidget*>("pnlStatus");
+    state.visible = frame && frame->isVisible();
+    if (const auto* text = dialog.findChild<QLabel*>("lblStatus"))
+        state.text = text->text();
+    if (const auto* title = dialog.findChild<QLabel*>("pnlTitle"))
+        state.title = title->palette().color(QPalette::Window);
+    if (const auto* close = dialog.findChild<QPushButton*>("btnStatClose"))
+        state.closeEnabled = close->isEnabled();
+    if (const auto* close = dialog.findChild<QPushButton*>("btnClose"))
+        state.buttonsEnabled = close->isEnabled();
+    return state;
+}
+
+void DialogTest::showActive(QDialog& dialog) {
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+}
+
+void DialogTest::type(QLineEdit& field, const QString& text) {
+    field.setFocus(Qt::TabFocusReason);
+    field.selectAll();
+    QTest::keyClick(&field, Qt::Key_Delete);
+    QTest::keyClicks(&field, text);
+    leave(field);
+}
+
+void DialogTest::leave(QLineEdit& field) {
+    field.setFocus(Qt::TabFocusReason);
+    QTest::keyClick(&field, Qt::Key_Tab);
+}
+
+void LocaleDialogTest::SetUp() {
+    QLocale::setDefault(QLocale(GetParam().language, GetParam().territory));
+    DialogTest::SetUp();
+}
+
+void LocaleDialogTest::TearDown() {
+    QLocale::setDefault(QLocale::c());
+}
+
+QString LocaleDialogTest::local(QString number) {
+    return number.replace('.', QChar(DecimalSeparator()));
+}
+
+std::string LocaleName(const ::testing::TestParamInfo<LocaleCase>& info) {
+    return info.param.name;
+}
+
+}  // namespace kestro::test

@@ -1,0 +1,88 @@
+#pragma once
+// The dialogs and the device commands against the simulated analyzer: the
+// real engine on the virtual line, the device model answering through its
+// RTU responder, the user's answers and beeps scripted and recorded. The
+// commands' wait runs the virtual clock, so a test takes no real time.
+
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QLineEdit>
+#include <QLocale>
+#include <QString>
+#include <vector>
+
+#include "Configuration.h"
+#include "DeviceModel.h"
+#include "EngineHarness.h"
+#include "RtuResponder.h"
+#include "ScriptedInteraction.h"
+#include "WireWrites.h"
+
+class QDialog;
+
+namespace kestro::test {
+
+// What the status panel of a dialog shows, and whether the dialog's own
+// buttons are usable.
+struct PanelState {
+    bool visible = false;
+    QString text;
+    QColor title;
+    bool closeEnabled = false;
+    bool buttonsEnabled = false;
+};
+
+class DialogTest : public ::testing::Test {
+  protected:
+    DialogTest();
+    ~DialogTest() override;
+    void SetUp() override;
+
+    // The configuration every test starts from: valid for the device model.
+    static ConfigRecord sample();
+    // Every field of a record as one line, for comparing records.
+    static std::string describe(const ConfigRecord& record);
+
+    static PanelState panel(const QDialog& dialog);
+    // The 10h writes the analyzer has received so far.
+    std::vector<PresetWrite> writes() { return PresetWrites(rig.port().written); }
+
+    // Shows the dialog as the active window, so that focus moves as it
+    // would for the user.
+    static void showActive(QDialog& dialog);
+    // Replaces the field's text by typing, then leaves the field with Tab.
+    static void type(QLineEdit& field, const QString& text);
+    static void leave(QLineEdit& field);
+
+    EngineHarness rig;
+    sim::DeviceModel model;
+    sim::RtuResponder responder{model, rig.platform.clock};
+    ScriptedInteraction interaction;
+    // The status panel of the waiting command's dialog, as each wait began.
+    std::vector<PanelState> whileWaiting;
+    QDialog* waitingDialog = nullptr;
+};
+
+// Tests where numbers are shown or typed run under a point and a comma
+// locale.
+struct LocaleCase {
+    const char* name;
+    QLocale::Language language;
+    QLocale::Territory territory;
+};
+
+const LocaleCase kPointLocale{"English", QLocale::English, QLocale::UnitedKingdom};
+const LocaleCase kCommaLocale{"German", QLocale::German, QLocale::Germany};
+
+class LocaleDialogTest : public DialogTest, public ::testing::WithParamInterface<LocaleCase> {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    // "2.5" with the locale's decimal separator.
+    static QString local(QString number);
+};
+
+std::string LocaleName(const ::testing::TestParamInfo<LocaleCase>& info);
+
+}  // namespace kestro::test
