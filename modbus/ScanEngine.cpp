@@ -156,7 +156,7 @@ void buildChunk(const Block& b, bool gate) {
         return;
     }
     if (DB_Modbus.Remaining > b.count) {
-        refuse(b, params(first, n) + " outside the requested range.");
+        refuse(b, params(b.start, b.count) + " changed while being served.");
         return;
     }
     DB_Modbus.Remaining = uint16_t(DB_Modbus.Remaining - n);
