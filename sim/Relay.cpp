@@ -1,6 +1,7 @@
 #include "Relay.h"
 
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -47,8 +48,10 @@ void Relay::run(const std::atomic<bool>& stop) {
         if (!masterPresent_)
             continue;
         if (fds[1].revents & POLLHUP) {
-            // The master closed its end: nobody hears the line until it is back.
+            // The master closed its end: what it wrote last and what is on
+            // the way to it die with the port, as on a real line.
             masterPresent_ = false;
+            tcflush(master_.fd, TCIFLUSH);
             master_.out.clear();
             master_.burst.clear();
         } else if (fds[1].revents & POLLIN) {

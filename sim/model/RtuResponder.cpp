@@ -6,7 +6,17 @@
 
 namespace kestro::sim {
 
+namespace {
+
+void ensureCrcTable() {
+    static const bool ready = (InitCrcTable(), true);
+    (void)ready;
+}
+
+}  // namespace
+
 std::vector<uint8_t> withCrc(std::vector<uint8_t> frame) {
+    ensureCrcTable();
     uint16_t crc = 0xFFFF;
     for (uint8_t b : frame)
         crc = CrcUpdate(crc, b);
@@ -17,7 +27,7 @@ std::vector<uint8_t> withCrc(std::vector<uint8_t> frame) {
 
 RtuResponder::RtuResponder(DeviceModel& model, VirtualClock& clock)
     : model_(model), clock_(clock), modelTimeUs_(clock.nowUs()) {
-    InitCrcTable();
+    ensureCrcTable();
 }
 
 RtuResponder::~RtuResponder() {
