@@ -255,8 +255,9 @@ void handleException(int function) {
 }  // namespace
 
 void ProcessResponse() {
-    // A late answer after its time-out.
-    if (!Ports.AwaitingResponse)
+    // A late answer after its time-out, or a frame that came while the
+    // request was still waiting to leave.
+    if (!Ports.AwaitingResponse || Ports.TxPending)
         return;
     if (!CrcCheck(Ports.RxBuffer, Ports.RxCount)) {
         ErrorHook(6);

@@ -249,9 +249,6 @@ void enterState(int state) {
 // Shared by both builders once BeginFrame has accepted the frame.
 void finishRequest(uint8_t slave, uint8_t function, uint16_t first, uint16_t n) {
     SendFrame();
-    // A frame that was complete before this request went out cannot be its
-    // answer (a late or repeated reply); it must not be taken for one.
-    Ports.FrameReceived = false;
     DB_Modbus.LastStart = first;
     DB_Modbus.LastCount = n;
     Ports.LastSlave = slave;

@@ -438,3 +438,26 @@ TEST_F(ResponseTest, ReadAnsweredWhileAWriteIsArmedIsNotLookedAt) {
     EXPECT_FALSE(DB_Modbus.HoldingRegistersValid);
     EXPECT_FALSE(Ports.AwaitingResponse);
 }
+
+// The output buffer has no room, so the write waits in the transmit buffer;
+// an echo that arrives meanwhile cannot be its answer.
+TEST_F(ResponseTest, AnswerBeforeTheRequestLeftIsIgnored) {
+    closeDefaultWindow();
+    std::vector<uint16_t> values(120, 0x0A0A);
+    rig.port().blockOutput(true);
+    PostPresetWrite(1, 120, values.data());
+    DB_Modbus.RequestPending = true;
+    bool injected = false;
+    rig.afterPollTick = [&] {
+        if (injected || !Ports.TxPending)
+            return;
+        rig.port().sendToMaster(FrameWithCrc({0x01, 0x10, 0x00, 0x00, 0x00, 120}));
+        injected = true;
+    };
+    ASSERT_TRUE(rig.runUntil([] { return !DB_Modbus.RequestPending; }, 5000));
+    EXPECT_TRUE(injected);
+    EXPECT_FALSE(rig.status.saw("Valid response received <10h>."));
+    EXPECT_TRUE(rig.status.saw("Fatal error. Tx timeout."));
+    EXPECT_TRUE(DB_Modbus.PresetFailed);
+    EXPECT_TRUE(rig.slave.requests.empty());
+}
