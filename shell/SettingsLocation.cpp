@@ -1,6 +1,7 @@
 #include "SettingsLocation.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -13,7 +14,8 @@ namespace {
 // the folder itself must take new files.
 bool CanSaveInto(const QString& folder) {
     const QFileInfo target(QDir(folder).filePath(kSettingsFileName));
-    if (target.exists() && !target.isFile()) return false;
+    if (target.exists() && !target.isFile())
+        return false;
     QTemporaryFile probe(QDir(folder).filePath("Kestro-XXXXXX.tmp"));
     return probe.open();
 }
@@ -22,7 +24,8 @@ bool CanSaveInto(const QString& folder) {
 
 QString FolderWithSeparator(const QString& folder) {
     QString path = QDir::toNativeSeparators(QDir(folder).absolutePath());
-    if (!path.endsWith(QDir::separator())) path += QDir::separator();
+    if (!path.endsWith(QDir::separator()))
+        path += QDir::separator();
     return path;
 }
 
@@ -34,13 +37,18 @@ QString UserSettingsFolder() {
 SettingsLocation LocateSettings(const QString& programFolder) {
     const QString program = FolderWithSeparator(programFolder);
     const QString programFile = program + kSettingsFileName;
-    if (CanSaveInto(program)) return {programFile, programFile, program};
+    if (CanSaveInto(program))
+        return {programFile, programFile, program};
 
     const QString user = UserSettingsFolder();
     const QString userFile = user + kSettingsFileName;
     if (QDir().mkpath(user) && CanSaveInto(user)) {
-        const bool seed = !QFileInfo::exists(userFile) && QFileInfo(programFile).isFile();
-        return {seed ? programFile : userFile, userFile, user};
+        // A system-wide Kestro.ini (with its [PORTS] section, say) becomes
+        // the user's first settings.
+        if (!QFileInfo::exists(userFile) && QFileInfo(programFile).isFile() &&
+            !QFile::copy(programFile, userFile))
+            return {programFile, userFile, user};
+        return {userFile, userFile, user};
     }
     return {programFile, QString(), program};
 }

@@ -22,11 +22,9 @@ constexpr char kSettingsFileName[] = "Kestro.ini";
 // ($XDG_CONFIG_HOME/Kestro/, normally ~/.config/Kestro/).
 QString UserSettingsFolder();
 
-// Chooses the files for a program in `programFolder`. When the program's
-// folder cannot be written but the user's folder can, the user's Kestro.ini
-// is read once it exists, and until then the program folder's copy, so a
-// system-wide Kestro.ini (its [PORTS] section, say) serves as the first
-// settings.
+// Chooses the files for a program in `programFolder`. When the settings
+// move to the user's folder and it holds no Kestro.ini yet, the program
+// folder's copy is taken over as the user's first settings.
 SettingsLocation LocateSettings(const QString& programFolder);
 
 // A folder as Path holds it: absolute, native separators, one trailing

@@ -1,0 +1,107 @@
+#pragma once
+// Unit Main: the main window with its start-up and shutdown, the settings
+// file and the status bar. The globals Settings, ConfigSaved and FullMode of
+// this unit are in MainState.h.
+//
+// The window's sources: Main.cpp (start-up, shutdown, settings, port
+// selection), MainStatusBar.cpp (status bar panels, status line and the
+// configuration view), MainCommands.cpp (menu entries and field buttons).
+
+#include <QCoreApplication>
+#include <QMainWindow>
+#include <memory>
+#include <string>
+
+#include "LinkHost.h"
+#include "MainState.h"
+#include "Platform.h"
+#include "SettingsLocation.h"
+#include "WindowTimer.h"
+#include "ui_Main.h"
+
+class QLabel;
+
+namespace kestro {
+
+class Lamp;
+
+class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
+    Q_OBJECT
+
+  public:
+    // `platform` gives the ports and the timers (the Qt platform in the
+    // program, the virtual one in tests); `programFolder` is where
+    // Kestro.ini and the default configuration folder are looked for.
+    explicit TfrmMain(Platform& platform,
+                      const QString& programFolder = QCoreApplication::applicationDirPath());
+    ~TfrmMain() override;
+
+    // Start-up and shutdown: run by the first show and by the close.
+    void FormShow();
+    void FormClose();
+    void ReadSettings();
+    void WriteSettings();
+
+    // Port selection: runs the dialog and opens the chosen port.
+    bool SelectPort();
+    void sbMainPanels0DblClick();
+
+    // Enabled state of the configuration commands.
+    void DisableConfigCommands();
+    void EnableConfigCommands();
+
+    // Saves the configuration into Path + FileName without a dialog.
+    void SaveConfig();
+
+    // Status bar: panels 0 (port), 1 (configuration file), 2 (status line);
+    // panel 3 holds the status lights.
+    QLabel* sbMainPanel(int index) const { return panels_[index]; }
+    QWidget* pnlLeds = nullptr;
+    Lamp* LedTx = nullptr;
+    Lamp* LedRx = nullptr;
+
+    // The status line of the link.
+    void showStatus(const std::string& text, bool red) override;
+    void showPort(const std::string& text) override;
+
+    std::unique_ptr<WindowTimer> Timer1;
+    std::unique_ptr<WindowTimer> tmrPoll;
+
+    // Where Kestro.ini is read and written (valid from ReadSettings on).
+    const SettingsLocation& settingsLocation() const { return location_; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void setupWindow();
+    void setupStatusBar();
+    void setupTimers();
+    void setupConfigView();
+    void ConnectCommands();
+    void ConnectHost();
+    void Timer1Timer();
+    void reportNoPort();
+    void reportSettingsNotSaved(const QString& reason);
+    void releaseCommunications();
+
+    void bbExitClick();
+    void bbAboutClick();
+    void bbSaveConfigurationClick();
+
+    Platform& platform_;
+    QString programFolder_;
+    SettingsLocation location_;
+    QLabel* panels_[3] = {};
+    bool shown_ = false;
+    bool closed_ = false;
+    bool communicating_ = false;  // communications started and not yet stopped
+    bool settingsErrorShown_ = false;
+};
+
+// The one main window; null until the program entry created it.
+extern TfrmMain* frmMain;
+
+}  // namespace kestro

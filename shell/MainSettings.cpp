@@ -1,0 +1,41 @@
+// The settings file Kestro.ini of the main window: the eight settings and
+// the [PORTS] map of port numbers to devices.
+#include "Main.h"
+#include "PortMap.h"
+#include "SettingsFile.h"
+#include "UserInteraction.h"
+
+namespace kestro {
+
+void TfrmMain::ReadSettings() {
+    location_ = LocateSettings(programFolder_);
+    ReadSettingsFile(location_.readFile, Settings, location_.defaultPath);
+    PortMap::clear();
+    for (const auto& [portNumber, device] : ReadPortEntries(location_.readFile))
+        PortMap::setEntry(portNumber, device.toStdString());
+    if (location_.writeFile.isEmpty())
+        reportSettingsNotSaved(
+            QString("neither %1 nor %2 can be written").arg(programFolder_, UserSettingsFolder()));
+}
+
+void TfrmMain::WriteSettings() {
+    if (location_.writeFile.isEmpty())
+        return;
+    QString error;
+    if (!WriteSettingsFile(location_.writeFile, Settings, &error))
+        reportSettingsNotSaved(location_.writeFile + ": " + error);
+}
+
+// Said once per run; the program goes on with the settings it has.
+void TfrmMain::reportSettingsNotSaved(const QString& reason) {
+    if (settingsErrorShown_)
+        return;
+    settingsErrorShown_ = true;
+    Interaction().beep(Beep::Exclamation);
+    Interaction().message(
+        MessageKind::Warning,
+        "The settings cannot be saved (" + reason + "). Changes made in this run will not be kept.",
+        Buttons::Ok);
+}
+
+}  // namespace kestro

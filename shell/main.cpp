@@ -1,0 +1,13 @@
+// Program entry: no arguments are read; Kestro.ini is the only setting.
+#include <QApplication>
+
+#include "Program.h"
+#include "QtPlatform.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Kestro");
+    kestro::QtPlatform platform;
+    kestro::Program program(platform);
+    return QApplication::exec();
+}
