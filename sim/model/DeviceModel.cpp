@@ -225,6 +225,8 @@ Reply DeviceModel::writeConfiguration(const Request& request) {
     return {};
 }
 
+// The simulated line has no reference source to calibrate against: the
+// device checks the block and reports it, and its readings stay as they are.
 Reply DeviceModel::writeCalibration(const Request& request) {
     const std::vector<uint16_t>& v = request.values;
     if (v[0] != kCodeCalibration)
