@@ -1,0 +1,65 @@
+#pragma once
+// The main window with its live display, fed by the real engine polling a
+// scripted slave on the virtual line.
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <cstring>
+#include <memory>
+
+#include "EngineHarness.h"
+#include "Main.h"
+
+namespace kestro::test {
+
+class LiveFixture : public ::testing::Test {
+  protected:
+    LiveFixture() : window(std::make_unique<TfrmMain>(rig.platform, folder.path())) {}
+
+    // The window binds its live display itself.
+    void SetUp() override { rig.start(); }
+
+    // Input register images as the slave will answer them.
+    void setWord(int address, uint16_t value) { rig.slave.inputRegisters[address] = value; }
+    void setFloat(int address, float value, bool swapped = false) {
+        uint32_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        setFloatBits(address, bits, swapped);
+    }
+    void setFloatBits(int address, uint32_t bits, bool swapped = false) {
+        const uint16_t high = uint16_t(bits >> 16), low = uint16_t(bits & 0xFFFF);
+        setWord(address, swapped ? low : high);
+        setWord(address + 1, swapped ? high : low);
+    }
+
+    // Lets the engine fetch the images as they are now and the display show
+    // them: the request after the next one goes out only once the answer
+    // to the next one has been processed.
+    void poll() {
+        const uint64_t served = rig.slave.requestCount;
+        ASSERT_TRUE(rig.runUntil([&] { return rig.slave.requestCount >= served + 2; }, 5000));
+    }
+
+    static QColor colour(const QLabel* label) {
+        return label->palette().color(QPalette::WindowText);
+    }
+
+    QTemporaryDir folder;
+    EngineHarness rig;
+    std::unique_ptr<TfrmMain> window;
+};
+
+// Runs a test under a locale and puts the default back afterwards.
+class LocaleScope {
+  public:
+    explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~LocaleScope() { QLocale::setDefault(saved_); }
+
+  private:
+    QLocale saved_;
+};
+
+}  // namespace kestro::test
