@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QString>
+#include <ostream>
 #include <vector>
 
 #include "Configuration.h"
@@ -20,6 +21,11 @@
 #include "WireWrites.h"
 
 class QDialog;
+
+// Texts in test failures as text.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace kestro::test {
 
@@ -83,6 +89,9 @@ class LocaleDialogTest : public DialogTest, public ::testing::WithParamInterface
     static QString local(QString number);
 };
 
+inline void PrintTo(const LocaleCase& locale, std::ostream* os) {
+    *os << locale.name;
+}
 std::string LocaleName(const ::testing::TestParamInfo<LocaleCase>& info);
 
 }  // namespace kestro::test

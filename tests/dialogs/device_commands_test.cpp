@@ -1,0 +1,327 @@
+// The device commands against the simulated analyzer: what reaches the
+// device, and what the dialogs show and sound.
+#include <QLabel>
+#include <QPushButton>
+
+#include "Calibrate.h"
+#include "DeviceCommands.h"
+#include "DialogFixture.h"
+#include "Driver_Modbus.h"
+#include "EUnits.h"
+#include "MainState.h"
+#include "Regional.h"
+#include "Utility.h"
+
+namespace kestro::test {
+namespace {
+
+const QColor kNavy(0, 0, 128);
+const QColor kRed(255, 0, 0);
+
+// A 10h reply turned into an exception, given a wrong echo, or lost.
+enum class WriteFault { Exception, WrongEcho, NoAnswer };
+
+std::function<bool(std::vector<uint8_t>&)> spoilReplies(uint8_t function, WriteFault fault) {
+    return [function, fault](std::vector<uint8_t>& frame) {
+        if (frame[1] != function)
+            return true;
+        switch (fault) {
+            case WriteFault::Exception:
+                frame = sim::withCrc({frame[0], uint8_t(function | 0x80), 0x04});
+                return true;
+            case WriteFault::WrongEcho:
+                frame = sim::withCrc(
+                    {frame[0], frame[1], frame[2], frame[3], frame[4], uint8_t(frame[5] + 1)});
+                return true;
+            case WriteFault::NoAnswer:
+                return false;
+        }
+        return true;
+    };
+}
+
+// Runs the scan until a 04h read is on its way, the moment at which a
+// command's write has to wait for the read's answer first.
+void untilReadInFlight(EngineHarness& rig) {
+    ASSERT_TRUE(
+        rig.runUntil([] { return Ports.AwaitingResponse && Ports.LastFunction == 0x04; }, 5000));
+}
+
+std::vector<uint16_t> floatRegs(std::initializer_list<float> values) {
+    std::vector<uint16_t> regs;
+    for (float v : values) {
+        uint16_t pair[2];
+        FloatToRegs(pair, 0, v);
+        regs.insert(regs.end(), pair, pair + 2);
+    }
+    return regs;
+}
+
+class ConfigCommandTest : public DialogTest {
+  protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        NameEdited = false;
+        waitingDialog = &dialog;
+    }
+    QPushButton& button(const char* name) { return *dialog.findChild<QPushButton*>(name); }
+    QLineEdit& field(const char* name) { return *dialog.findChild<QLineEdit*>(name); }
+    void download() {
+        showActive(dialog);
+        button("btnDownload").click();
+    }
+
+    TfrmEng dialog;
+};
+
+TEST_F(ConfigCommandTest, DownloadWritesTheConfigurationBlockInNormalWordOrder) {
+    Config.Baud = 19200;
+    Config.SlaveID = 5;
+    Config.InpIr = 5.0f;
+    download();
+
+    const auto sent = writes();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].address, 0);
+    ASSERT_EQ(sent[0].values.size(), 27u);
+    EXPECT_EQ(sent[0].values[0], 27081);
+    EXPECT_EQ(sent[0].values[1], 0x4B00);
+    EXPECT_EQ(sent[0].values[2], 0x0005);
+    EXPECT_EQ(sent[0].values[3], 0x40A0);
+    EXPECT_EQ(sent[0].values[4], 0x0000);
+    const ConfigRecord& c = Config;
+    const auto fullScale = floatRegs({c.InpIr, c.InpIs, c.InpIt, c.InpVr, c.InpVs, c.InpVt, c.EngIr,
+                                      c.EngIs, c.EngIt, c.EngVr, c.EngVs, c.EngVt});
+    EXPECT_EQ(std::vector<uint16_t>(sent[0].values.begin() + 3, sent[0].values.end()), fullScale);
+    const auto events = model.takeEvents();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events[0].value("block"), "\"configuration\"");
+    EXPECT_EQ(events[0].value("baud"), "19200");
+}
+
+TEST_F(ConfigCommandTest, DownloadShowsItsProgressAndItsSuccess) {
+    download();
+    ASSERT_EQ(whileWaiting.size(), 1u);
+    EXPECT_TRUE(whileWaiting[0].visible);
+    EXPECT_EQ(whileWaiting[0].text, "Downloading configuration... Please wait.");
+    EXPECT_EQ(whileWaiting[0].title, kNavy);
+    EXPECT_FALSE(whileWaiting[0].closeEnabled);
+    EXPECT_FALSE(whileWaiting[0].buttonsEnabled);
+    const PanelState done = panel(dialog);
+    EXPECT_EQ(done.text, "Configuration downloaded.");
+    EXPECT_EQ(done.title, kNavy);
+    EXPECT_TRUE(done.closeEnabled);
+    EXPECT_FALSE(done.buttonsEnabled);
+    EXPECT_EQ(interaction.beeps, std::vector<Beep>{Beep::Default});
+}
+
+TEST_F(ConfigCommandTest, AnExceptionToTheScanReadIsNoOutcomeOfTheDownload) {
+    bool spoiled = false;
+    responder.OnReply = [&](std::vector<uint8_t>& frame) {
+        if (frame[1] == 0x04 && !spoiled) {
+            spoiled = true;
+            frame = sim::withCrc({frame[0], 0x84, 0x06});  // busy
+        }
+        return true;
+    };
+    showActive(dialog);
+    untilReadInFlight(rig);
+    button("btnDownload").click();
+    EXPECT_TRUE(spoiled);
+    EXPECT_EQ(writes().size(), 1u);
+    EXPECT_FALSE(DB_Modbus.PresetArmed);
+    EXPECT_EQ(panel(dialog).text, "Configuration downloaded.");
+}
+
+TEST_F(ConfigCommandTest, UploadReadsTheConfigurationIntoConfigAndTheDialog) {
+    model.setAddress(17);
+    DB_Modbus.TargetSlave = 17;
+    model.setFirmware("RVX82A V2.21");
+    Config.Baud = 1200;
+    Config.SlaveID = 3;
+    const ConfigRecord before = Config;
+    ConfigSaved = false;
+    showActive(dialog);
+    UploadConfig();
+
+    EXPECT_EQ(Config.Baud, 9600);
+    EXPECT_EQ(Config.SlaveID, 17);
+    const auto image = model.holdingRegisters();
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(Config.*ConfigFloats[i], RegFloat(image.data(), 3 + 2 * i, false)) << i;
+    // Address 52 is not part of the read window: its two characters are zero.
+    EXPECT_EQ(Config.FirmwareVersion,
+              QString("RVX82A V2.21").leftJustified(50, ' ') + QChar(0) + QChar(0));
+    EXPECT_EQ(Config.Name, before.Name);
+    for (int i = 12; i < 18; ++i)
+        EXPECT_EQ(Config.*ConfigFloats[i], before.*ConfigFloats[i]);
+    EXPECT_FALSE(ConfigSaved);
+
+    EXPECT_EQ(field("meInpIr").text(), FormatFixed(Config.InpIr, 5));
+    EXPECT_EQ(field("meEngVt").text(), FormatFixed(Config.EngVt, 5));
+    EXPECT_EQ(dialog.findChild<QLabel*>("lblVersion")->text(), "RVX82A V2.21");
+    ASSERT_EQ(whileWaiting.size(), 1u);
+    EXPECT_EQ(whileWaiting[0].text, "Uploading configuration... Please wait.");
+    EXPECT_EQ(whileWaiting[0].title, kNavy);
+    EXPECT_FALSE(whileWaiting[0].closeEnabled);
+    const PanelState done = panel(dialog);
+    EXPECT_EQ(done.text, "Configuration uploaded.");
+    EXPECT_EQ(done.title, kNavy);
+    EXPECT_TRUE(done.closeEnabled);
+    EXPECT_EQ(interaction.beeps, std::vector<Beep>{Beep::Default});
+    EXPECT_EQ(DB_Modbus.HoldingReadCount, 0);
+}
+
+// A failed upload leaves Config and the dialog as they were, also when an
+// earlier upload has left the engine's holding table valid.
+TEST_F(ConfigCommandTest, AFailedUploadLeavesConfigAsItWas) {
+    showActive(dialog);
+    const struct {
+        const char* name;
+        std::function<void()> spoil;
+    } cases[] = {
+        {"no answer", [&] { responder.OnReply = spoilReplies(0x03, WriteFault::NoAnswer); }},
+        {"exception", [&] { responder.OnReply = spoilReplies(0x03, WriteFault::Exception); }},
+        {"port closed", [] { ClosePort(); }},
+    };
+    for (const auto& c : cases) {
+        responder.OnReply = nullptr;
+        UploadConfig();
+        ASSERT_EQ(panel(dialog).text, "Configuration uploaded.") << c.name;
+        dialog.findChild<QPushButton*>("btnStatClose")->click();
+
+        Config = sample();
+        const std::string before = describe(Config);
+        field("meInpIr").setText("typed");
+        interaction.beeps.clear();
+        c.spoil();
+        UploadConfig();
+        EXPECT_EQ(describe(Config), before) << c.name;
+        EXPECT_EQ(field("meInpIr").text(), "typed") << c.name;
+        const PanelState shown = panel(dialog);
+        EXPECT_EQ(shown.text, "Configuration upload failed.") << c.name;
+        EXPECT_EQ(shown.title, kRed) << c.name;
+        EXPECT_TRUE(shown.closeEnabled) << c.name;
+        EXPECT_EQ(interaction.beeps, std::vector<Beep>{Beep::Exclamation}) << c.name;
+        dialog.findChild<QPushButton*>("btnStatClose")->click();
+    }
+}
+
+// Download and calibration end alike: their own texts on their own dialog.
+struct WriteCommand {
+    const char* name;
+    const char* failed;
+    bool onCalibrationDialog;
+    std::function<void()> run;
+};
+
+class WriteOutcomeTest : public DialogTest, public ::testing::WithParamInterface<WriteCommand> {
+  protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        ConfigSaved = true;
+        dialog_ = GetParam().onCalibrationDialog ? static_cast<QDialog*>(&cal) : &eng;
+        waitingDialog = dialog_;
+        showActive(*dialog_);
+    }
+    void expectEnd(const QString& text, const QColor& title, Beep beep) {
+        const PanelState shown = panel(*dialog_);
+        EXPECT_TRUE(shown.visible);
+        EXPECT_EQ(shown.text, text);
+        EXPECT_EQ(shown.title, title);
+        EXPECT_TRUE(shown.closeEnabled);
+        EXPECT_FALSE(shown.buttonsEnabled);
+        EXPECT_EQ(interaction.beeps, std::vector<Beep>{beep});
+    }
+    TfrmEng eng;
+    TfrmCal cal;
+    QDialog* dialog_ = nullptr;
+};
+
+TEST_P(WriteOutcomeTest, AFailedWriteIsReportedInRed) {
+    for (WriteFault fault : {WriteFault::Exception, WriteFault::WrongEcho, WriteFault::NoAnswer}) {
+        SCOPED_TRACE(int(fault));
+        interaction.beeps.clear();
+        responder.OnReply = spoilReplies(0x10, fault);
+        GetParam().run();
+        expectEnd(GetParam().failed, kRed, Beep::Exclamation);
+        EXPECT_TRUE(DB_Modbus.PresetFailed);
+    }
+}
+
+TEST_P(WriteOutcomeTest, WithThePortClosedTheComportIsNotAvailable) {
+    ClosePort();
+    GetParam().run();
+    expectEnd("Comport is not available.", kRed, Beep::Exclamation);
+    EXPECT_LE(whileWaiting.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, WriteOutcomeTest,
+    ::testing::Values(WriteCommand{"Download", "Configuration download failed.", false,
+                                   DownloadConfig},
+                      WriteCommand{"Calibration", "Calibration failed.", true, CalibrateDevice}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class PostedCommandTest : public DialogTest {
+  protected:
+    TfrmEng eng;
+    TfrmCal cal;
+};
+
+TEST_F(PostedCommandTest, EnergyResetsWriteTheCodeWordAndTheMeterAndShowNothing) {
+    const struct {
+        void (*command)();
+        uint16_t selector;
+    } cases[] = {{ResetKVarh, 2}, {ResetKWh, 1}};
+    for (const auto& c : cases) {
+        const size_t before = writes().size();
+        c.command();
+        rig.runTicks(20);
+        const auto sent = writes();
+        ASSERT_EQ(sent.size(), before + 1);
+        EXPECT_EQ(sent.back().address, 200);
+        EXPECT_EQ(sent.back().values, (std::vector<uint16_t>{40617, c.selector}));
+    }
+    EXPECT_LT(model.reactiveEnergy(), 1.0);  // from 312.8 kVarh
+    EXPECT_LT(model.activeEnergy(), 1.0);    // from 1523.4 kWh
+    EXPECT_TRUE(interaction.beeps.empty());
+    EXPECT_TRUE(interaction.messages.empty());
+    EXPECT_FALSE(panel(eng).visible);
+    EXPECT_FALSE(panel(cal).visible);
+}
+
+// The clock block comes from the moment itself, so every regional date and
+// time format gives the same registers.
+TEST_F(PostedCommandTest, TheClockBlockIsTheSameUnderEveryDateFormat) {
+    const struct {
+        QDateTime moment;
+        std::vector<uint16_t> block;
+    } moments[] = {
+        {QDateTime(QDate(2026, 12, 9), QTime(14, 35, 7)), {0x3507, 0x1403, 0x1209, 0x0026}},
+        {QDateTime(QDate(2027, 2, 7), QTime(9, 5, 0)), {0x0500, 0x0907, 0x0207, 0x0027}},
+    };
+    const QLocale locales[] = {QLocale(QLocale::German, QLocale::Germany),
+                               QLocale(QLocale::English, QLocale::UnitedStates),
+                               QLocale(QLocale::Swedish, QLocale::Sweden)};
+    for (const auto& m : moments) {
+        CommandHost.CurrentDateTime = [&] { return m.moment; };
+        for (const QLocale& locale : locales) {
+            QLocale::setDefault(locale);
+            SetDeviceClock();
+            rig.runTicks(20);
+            const auto sent = writes();
+            ASSERT_FALSE(sent.empty());
+            EXPECT_EQ(sent.back().address, 300);
+            EXPECT_EQ(sent.back().values, m.block) << ShortDateText(m.moment).toStdString() << " "
+                                                   << LongTimeText(m.moment).toStdString();
+            EXPECT_EQ(model.clock().weekday, m.block[1] & 0xFF);
+        }
+    }
+    QLocale::setDefault(QLocale::c());
+    EXPECT_TRUE(interaction.beeps.empty());
+    EXPECT_FALSE(panel(eng).visible);
+}
+
+}  // namespace
+}  // namespace kestro::test
