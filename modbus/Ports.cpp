@@ -65,6 +65,9 @@ void addTriggers(PortComponent& port) {
 
 void OpenPort(uint16_t portNumber) {
     if (!Host.platform) return;
+    // Nothing is sent while the port is replaced: the poll ticks inside the
+    // pauses would use a port without its triggers.
+    Ports.PortOpen = false;
     if (Ports.ComPort) {
         Ports.ComPort->setOpen(false);
         pause(500);

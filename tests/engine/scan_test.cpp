@@ -231,3 +231,29 @@ TEST_F(ScanTest, FrameCompleteBeforeARequestIsNotItsAnswer) {
     for (int i = 0; i < 240; ++i)
         ASSERT_EQ(DB_Modbus.InputRegisterTable[i], i + 1) << i;
 }
+
+// The user picks another port 60 ms after state 1 was skipped. Were the
+// poll ticks inside the change's two pauses to run the scan, state 4 would
+// be entered at the last tick of the first pause, its poll delay would
+// expire on the old port before that pause ends, and the first tick of the
+// second pause would send on the new port before its triggers exist: no
+// time-out, and the scan would wait for ever.
+TEST_F(ScanTest, PortChangeSendsNothingUntilTheNewPortIsReady) {
+    bool scheduled = false, changed = false;
+    size_t writtenDuringChange = 0;
+    rig.afterPollTick = [&] {
+        if (scheduled || Ports.TxState != 1 || !Ports.StepDone)
+            return;
+        scheduled = true;
+        rig.platform.clock.afterMs(60, [&] {
+            OpenPort(2);
+            writtenDuringChange = rig.port().written.size();
+            changed = true;
+        });
+    };
+    ASSERT_TRUE(rig.runUntil([&] { return changed; }, 10000));
+    rig.status.clear();
+    ASSERT_TRUE(waitForStatus("Valid response received <04h>.", 5000));
+    EXPECT_EQ(writtenDuringChange, 0u);
+    EXPECT_EQ(rig.status.port, "COM2,9600,N,8,1");
+}

@@ -159,13 +159,13 @@ void ScriptedSlave::receive(VirtualPort& port, const VirtualClock& clock,
         answer[size_t(reply.corruptByte)] ^= 0xFF;
     if (!reply.raw.empty())
         answer = reply.raw;
-    if (reply.repeatAfterMs >= 0) {
-        std::vector<uint8_t> twice = answer;
-        twice.insert(twice.end(), answer.begin(), answer.end());
-        port.sendToMaster(twice, reply.delayMs, int(answer.size()), reply.repeatAfterMs);
-        return;
-    }
     port.sendToMaster(answer, reply.delayMs, reply.chunkBytes, reply.gapMs);
+    if (reply.repeatAfterMs < 0)
+        return;
+    // The line stays busy until the first copy is through.
+    const int64_t lineMs = (int64_t(answer.size()) * port.charTimeUs() + 999) / 1000;
+    port.sendToMaster(answer, reply.delayMs + int(lineMs) + reply.repeatAfterMs, reply.chunkBytes,
+                      reply.gapMs);
 }
 
 std::vector<uint8_t> ScriptedSlave::serve(const SlaveRequest& r) {
