@@ -38,13 +38,11 @@ void ShowNumber(QLineEdit& field, double value, int decimals) {
     field.setText(FormatFixed(value, decimals));
 }
 
-bool FormatField(QLineEdit& field) {
+void FormatField(QLineEdit& field) {
     try {
         ShowNumber(field, fieldValue(field), 3);
-        return true;
     } catch (const EConvertError& error) {
         report(error);
-        return false;
     }
 }
 

@@ -11,9 +11,9 @@ namespace kestro {
 // Writes `value` with `decimals` decimals (the "0.000" family of patterns).
 void ShowNumber(QLineEdit& field, double value, int decimals);
 
-// Converts the text and writes it back with three decimals. False, after the
-// message, when the text is not a number.
-bool FormatField(QLineEdit& field);
+// Converts the text and writes it back with three decimals; a text that is
+// not a number is reported and stays.
+void FormatField(QLineEdit& field);
 
 // Stores the text's value into `target`. False, after the message, when the
 // text is not a number; `target` is then unchanged.

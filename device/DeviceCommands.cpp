@@ -90,8 +90,9 @@ void postEnergyReset(uint16_t selector) {
     block.post();
 }
 
-uint16_t bcd(int twoDigits) {
-    return BcdByte(QString::asprintf("%02d", twoDigits).toStdString());
+// A number from 0 to 99 as one BCD byte.
+uint16_t bcd(int value) {
+    return BcdByte(QString::asprintf("%02d", value).toStdString());
 }
 
 void decodeConfiguration(const uint16_t* table) {

@@ -115,22 +115,35 @@ TEST_F(ConfigCommandTest, DownloadShowsItsProgressAndItsSuccess) {
     EXPECT_EQ(interaction.beeps, std::vector<Beep>{Beep::Default});
 }
 
-TEST_F(ConfigCommandTest, AnExceptionToTheScanReadIsNoOutcomeOfTheDownload) {
-    bool spoiled = false;
-    responder.OnReply = [&](std::vector<uint8_t>& frame) {
-        if (frame[1] == 0x04 && !spoiled) {
-            spoiled = true;
-            frame = sim::withCrc({frame[0], 0x84, 0x06});  // busy
-        }
-        return true;
-    };
+// The engine ends a command's wait on any exception answer, also on one to
+// the scan's read that was under way when the command posted its request.
+TEST_F(ConfigCommandTest, AnExceptionToTheScanReadIsNoOutcomeOfTheCommand) {
+    const struct {
+        const char* name;
+        std::function<void()> command;
+        const char* done;
+    } commands[] = {
+        {"download", [this] { button("btnDownload").click(); }, "Configuration downloaded."},
+        {"upload", UploadConfig, "Configuration uploaded."}};
     showActive(dialog);
-    untilReadInFlight(rig);
-    button("btnDownload").click();
-    EXPECT_TRUE(spoiled);
-    EXPECT_EQ(writes().size(), 1u);
-    EXPECT_FALSE(DB_Modbus.PresetArmed);
-    EXPECT_EQ(panel(dialog).text, "Configuration downloaded.");
+    for (const auto& c : commands) {
+        bool spoiled = false;
+        responder.OnReply = [&](std::vector<uint8_t>& frame) {
+            if (frame[1] == 0x04 && !spoiled) {
+                spoiled = true;
+                frame = sim::withCrc({frame[0], 0x84, 0x06});  // busy
+            }
+            return true;
+        };
+        untilReadInFlight(rig);
+        const size_t writesBefore = writes().size();
+        c.command();
+        EXPECT_TRUE(spoiled) << c.name;
+        EXPECT_EQ(panel(dialog).text, c.done) << c.name;
+        EXPECT_FALSE(DB_Modbus.PresetArmed) << c.name;
+        EXPECT_EQ(writes().size() - writesBefore, c.name == std::string("download") ? 1u : 0u);
+        button("btnStatClose").click();
+    }
 }
 
 TEST_F(ConfigCommandTest, UploadReadsTheConfigurationIntoConfigAndTheDialog) {
