@@ -45,11 +45,10 @@ struct Image {
 Image reading(float step) {
     Image image{};
     const float floats[][2] = {
-        {kInIr, 4.2f},     {kInIs, 3.9f},    {kInIt, 4.4f},    {kInVr, 230.1f},
-        {kInVs, 229.4f},   {kInVt, 231.0f},  {kInP, 2690.0f},  {kInQ, -410.0f},
-        {kInCos, 0.98f},   {kInF, 49.98f},   {kInPr, 950.0f},  {kInQr, 120.0f},
-        {kInPs, 880.0f},   {kInQs, -300.0f}, {kInPt, 860.0f},  {kInQt, -230.0f},
-        {kInPtot, 12345.0f}, {kInQTot, 987.0f}, {kInTemp, 36.0f},
+        {kInIr, 4.2f},    {kInIs, 3.9f},       {kInIt, 4.4f},     {kInVr, 230.1f},  {kInVs, 229.4f},
+        {kInVt, 231.0f},  {kInP, 2690.0f},     {kInQ, -410.0f},   {kInCos, 0.98f},  {kInF, 49.98f},
+        {kInPr, 950.0f},  {kInQr, 120.0f},     {kInPs, 880.0f},   {kInQs, -300.0f}, {kInPt, 860.0f},
+        {kInQt, -230.0f}, {kInPtot, 12345.0f}, {kInQTot, 987.0f}, {kInTemp, 36.0f},
     };
     for (const auto& f : floats)
         FloatToRegs(image.registers, int(f[0]), f[1] + step);
