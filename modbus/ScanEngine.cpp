@@ -2,6 +2,7 @@
 // functions, skipping those with nothing to do and splitting windows that are
 // larger than one request may carry.
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "Driver_Modbus.h"
@@ -22,29 +23,16 @@ uint8_t targetSlave() {
     return uint8_t(DB_Modbus.TargetSlave & 0xFF);
 }
 
-int nextState(int state) {
-    switch (state) {
-        case 1:
-            return 2;
-        case 2:
-            return 3;
-        case 3:
-            return 4;
-        case 4:
-            return 5;
-        case 5:
-            return 6;
-        case 6:
-            return 15;
-        case 15:
-            return 16;
-        default:
-            return 0;
-    }
-}
+// The functions in the order of a scan; state 0 starts and follows it.
+constexpr int kScanOrder[] = {1, 2, 3, 4, 5, 6, 15, 16};
 
 bool isFunctionState(int state) {
-    return (state >= 1 && state <= 6) || state == 15 || state == 16;
+    return std::find(std::begin(kScanOrder), std::end(kScanOrder), state) != std::end(kScanOrder);
+}
+
+int nextState(int state) {
+    const int* at = std::find(std::begin(kScanOrder), std::end(kScanOrder), state);
+    return at == std::end(kScanOrder) || at + 1 == std::end(kScanOrder) ? 0 : at[1];
 }
 
 // A read window or a multiple write, and how its addresses map onto a table:
@@ -135,14 +123,16 @@ int stageWriteData(uint8_t function, int first, int n) {
     return 2 * n;
 }
 
-// Builder of a chunked state, gates (a) to (d). Remaining counts the points
-// still to request; the chunk must lie inside its block, which the requester
-// may have changed while the state was running.
+// Builder of a chunked state: waits while an answer is awaited, skips the
+// state when it has nothing to send, waits for the poll delay, then sends
+// the next chunk. Remaining counts the points still to request; the chunk
+// must lie inside its block, which the requester may have changed while the
+// state was running.
 void buildChunk(const Block& b, bool gate) {
     if (Ports.AwaitingResponse)
         return;
-    // Nothing left: the block was opened after this state had begun, and
-    // the next pass serves it.
+    // With nothing left to request the block was opened after this state
+    // had begun; the next pass serves it.
     if (!gate || DB_Modbus.Remaining == 0) {
         Ports.StepDone = true;
         return;
@@ -345,6 +335,7 @@ void BuildSingleWrite(uint8_t slave, uint8_t function, uint16_t address, uint16_
     finishRequest(slave, function, address, 1);
 }
 
+// The builder has made sure that the coils lie in the table.
 int PackCoils(uint16_t first, uint16_t n, uint8_t* out) {
     const int byteCount = (n + 7) / 8;
     std::fill(out, out + byteCount, uint8_t(0));
