@@ -417,5 +417,5 @@ TEST(Soak, EngineKeepsItsInvariantsUnderRandomFaults) {
     EXPECT_EQ(soak.run(ticks), "");
     std::cout << "soak: seed " << seed << ", " << ticks << " poll ticks, " << soak.scans()
               << " scans, longest " << soak.longestScan() << " ticks, " << soak.refusals()
-              << " refusal ticks, " << soak.portChanges() << " port changes\n";
+              << " ticks showing a refusal, " << soak.portChanges() << " port changes\n";
 }
