@@ -57,6 +57,7 @@ bool SaveMainWindow(const QDir& folder) {
     // What the panels say once a configuration is loaded and the analyzer answers.
     window.sbMainPanel(1)->setText("RVX82UNTITLED.CFG");
     window.showStatus("Valid response received <04h>.", false);
+    window.edRTC->setText("09:12:2026, 14:35:07, Wednesday");
     return Save(window, folder, "main-window.png");
 }
 
