@@ -22,9 +22,11 @@ std::optional<QString> ScriptedInteraction::chooseFile(const FileDialogRequest& 
         ADD_FAILURE() << "unscripted file dialog: " << request.title.toStdString();
         return std::nullopt;
     }
-    auto file = files.front();
+    const bool cancelled = !files.front().has_value();
+    const QString path = files.front().value_or(QString());
     files.pop_front();
-    return file;
+    if (cancelled) return std::nullopt;
+    return path;
 }
 
 }  // namespace kestro::test
