@@ -205,8 +205,22 @@ const ExceptionText kExceptions[] = {
     {7, 6, "Exception response received <nack>."},
 };
 
-void failWriteOf(int function) {
+// An exception ends the request as failed, whatever its code: a read's
+// table no longer holds data of a good answer, a write is disarmed.
+void failRequestOf(int function) {
     switch (function) {
+        case 0x01:
+            DB_Modbus.CoilDataValid = false;
+            break;
+        case 0x02:
+            DB_Modbus.InputStatusValid = false;
+            break;
+        case 0x03:
+            DB_Modbus.HoldingRegistersValid = false;
+            break;
+        case 0x04:
+            DB_Modbus.InputRegistersValid = false;
+            break;
         case 0x05:
             DB_Modbus.SingleCoilArmed = false;
             DB_Modbus.SingleCoilFailed = true;
@@ -242,7 +256,7 @@ void handleException(int function) {
     Ports.AwaitingResponse = false;
     Ports.StepDone = true;
     DB_Modbus.RequestPending = false;
-    failWriteOf(function);
+    failRequestOf(function);
     const int code = Ports.RxBuffer[2];
     for (const ExceptionText& e : kExceptions) {
         if (e.code != code)

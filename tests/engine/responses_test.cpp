@@ -260,11 +260,36 @@ TEST_F(ResponseTest, ExceptionCode4EndsTheTransactionSilently) {
     EXPECT_TRUE(rig.hookCodes.empty());
 }
 
-TEST_F(ResponseTest, ExceptionToAReadClearsItsValidFlag) {
-    DB_Modbus.InputRegistersValid = true;
-    rig.slave.standing = Reply::exceptionCode(2);
-    ASSERT_TRUE(waitForStatus("Exception response received <data address>."));
-    EXPECT_FALSE(DB_Modbus.InputRegistersValid);
+// Also the silent code 4: an upload must not take the older contents of
+// the holding table for this answer.
+TEST(ExceptionResponses, ExceptionToAReadClearsItsValidFlag) {
+    for (const int code : {2, 4}) {
+        SCOPED_TRACE(code);
+        EngineHarness rig;
+        rig.start();
+        DB_Modbus.InputReadCount = 0;
+        rig.slave.standing = Reply::exceptionCode(code);
+        OpenHoldingRead(1, 52);
+        DB_Modbus.HoldingRegistersValid = true;
+        ASSERT_TRUE(rig.runUntil([] { return !DB_Modbus.RequestPending; }, 10000));
+        EXPECT_FALSE(DB_Modbus.HoldingRegistersValid);
+        EXPECT_EQ(rig.status.last(), code == 2 ? "Exception response received <data address>."
+                                               : "Query <03h> issued...");
+    }
+}
+
+// The echo of a force single coil is the request itself.
+TEST_F(ResponseTest, SingleCoilEchoMustRepeatTheValueSent) {
+    closeDefaultWindow();
+    DB_Modbus.CoilWriteStart = 9;
+    DB_Modbus.SingleCoilValue = false;
+    DB_Modbus.SingleCoilArmed = true;
+    rig.slave.standing = Reply::edited([](Body& b) {
+        b[4] = 0x12;
+        b[5] = 0x34;
+    });
+    ASSERT_TRUE(waitForStatus("Invalid response received <force single coil>."));
+    EXPECT_TRUE(DB_Modbus.SingleCoilFailed);
 }
 
 // A bad CRC or an unexpected function leaves the transaction open: a good
