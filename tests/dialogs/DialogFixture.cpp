@@ -91,6 +91,19 @@ void DialogTest::leave(QLineEdit& field) {
     QTest::keyClick(&field, Qt::Key_Tab);
 }
 
+QStringList DialogTest::tabOrder(QWidget& first) {
+    first.setFocus(Qt::TabFocusReason);
+    QStringList visited;
+    for (int i = 0; i < 40 && QApplication::focusWidget(); ++i) {
+        QWidget* focus = QApplication::focusWidget();
+        if (!visited.isEmpty() && focus == &first)
+            break;
+        visited << focus->objectName();
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    return visited;
+}
+
 void LocaleDialogTest::SetUp() {
     QLocale::setDefault(QLocale(GetParam().language, GetParam().territory));
     DialogTest::SetUp();

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <ostream>
 #include <vector>
 
@@ -60,6 +61,8 @@ class DialogTest : public ::testing::Test {
     // Replaces the field's text by typing, then leaves the field with Tab.
     static void type(QLineEdit& field, const QString& text);
     static void leave(QLineEdit& field);
+    // The controls that Tab visits from `first` on, once round.
+    static QStringList tabOrder(QWidget& first);
 
     EngineHarness rig;
     sim::DeviceModel model;

@@ -1,5 +1,6 @@
 // The calibration dialog: check list, presets, input mask, confirmation and
 // what a confirmed calibration stores and sends.
+#include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -57,6 +58,15 @@ TEST_P(CalibrationDialogTest, ShowsTheControlWordAndThePointsOfConfig) {
     Config.CalControl = 0x1C7;
     showActive(dialog);
     EXPECT_EQ(checkedWord(), 0x1C7);
+}
+
+TEST_P(CalibrationDialogTest, TabGoesFromTheCheckListThroughTheInputsToTheButtons) {
+    showActive(dialog);
+    QWidget* list = dialog.findChild<QListWidget*>("clbCalControl");
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    EXPECT_EQ(tabOrder(*list),
+              QStringList({"clbCalControl", "meCalIr", "meCalIs", "meCalIt", "meCalVr", "meCalVs",
+                           "meCalVt", "btnP", "btnQ", "btnCal", "btnClose"}));
 }
 
 TEST_P(CalibrationDialogTest, ThePresetsStoreTheirControlWordsAndTheBlockIsSent) {

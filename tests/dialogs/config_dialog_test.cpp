@@ -1,4 +1,5 @@
 // The device configuration dialog: filling, formatting, storing back.
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -190,6 +191,16 @@ TEST_P(ConfigDialogTest, TheStatusPanelHoldsTheDialogUntilItIsClosed) {
         EXPECT_TRUE(button(name).isEnabled()) << name;
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_P(ConfigDialogTest, TabGoesThroughTheFieldsGroupByGroup) {
+    showActive(dialog);
+    EXPECT_EQ(QApplication::focusWidget(), &slaveId());
+    EXPECT_EQ(
+        tabOrder(field("edConfigName")),
+        QStringList({"edConfigName", "cbBaud", "seSlaveID", "meInpIr", "meInpIs", "meInpIt",
+                     "meEngIr", "meEngIs", "meEngIt", "meInpVr", "meInpVs", "meInpVt", "meEngVr",
+                     "meEngVs", "meEngVt", "btnDownload", "btnUpload", "btnClose"}));
 }
 
 TEST_P(ConfigDialogTest, UploadGoesThroughTheMainWindow) {
