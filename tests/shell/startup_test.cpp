@@ -3,11 +3,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include "Configuration.h"
 #include "DB_Modbus.h"
 #include "Ports.h"
 #include "ShellFixture.h"
+#include "StatusWin.h"
 
 using namespace kestro;
 using namespace kestro::test;
@@ -249,4 +251,32 @@ TEST_F(ShellTest, CalibrationFollowsFullModeWhenTheCommandsAreEnabled) {
     }
     EXPECT_TRUE(window->bbNewConfig->isEnabled() && window->bbOpenConfig->isEnabled() &&
                 window->bbExit->isEnabled() && window->bbAbout->isEnabled());
+}
+
+TEST_F(ShellTest, SaveAboutAndExitEntriesDoTheirWork) {
+    start({PressOk()});
+    Settings.FileName = "saved.cfg";
+    SetDefaultConfig();
+    window->EnableConfigCommands();  // as a new configuration does
+    window->bbSaveConfiguration->trigger();
+    EXPECT_TRUE(QFile::exists(programDir.filePath("saved.cfg")));
+    EXPECT_TRUE(ConfigSaved);
+
+    TfrmStatus about;
+    frmStatus = &about;
+    bool shownModally = false;
+    QTimer::singleShot(0, &about, [&] {
+        shownModally = about.isVisible() && about.isModal();
+        about.btnOk->click();
+    });
+    window->bbAbout->trigger();
+    frmStatus = nullptr;
+    EXPECT_TRUE(shownModally);
+    EXPECT_FALSE(about.isVisible());
+
+    ASSERT_TRUE(QFile::remove(iniFile()));
+    window->bbExit->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(Ports.ComPort, nullptr);
+    EXPECT_TRUE(QFile::exists(iniFile()));
 }

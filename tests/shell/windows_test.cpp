@@ -8,6 +8,7 @@
 #include <set>
 
 #include "Comselect.h"
+#include "Lamp.h"
 #include "StatusWin.h"
 
 using namespace kestro;
@@ -144,4 +145,47 @@ TEST(AboutWindow, OkClosesIt) {
     QTest::mouseClick(about.btnOk, Qt::LeftButton);
     EXPECT_FALSE(about.isVisible());
     EXPECT_EQ(about.result(), QDialog::Accepted);
+}
+
+// A lit arrow: a narrow tail, a head broad at its base, a pointed tip.
+TEST(LampShapes, ArrowsPointTheirWay) {
+    for (const Lamp::Shape shape : {Lamp::ArrowLeft, Lamp::ArrowRight}) {
+        Lamp lamp;
+        lamp.setShape(shape);
+        lamp.setLampSize(21);
+        lamp.resize(lamp.sizeHint());
+        lamp.setChecked(true);
+        const QImage picture = lamp.grab().toImage();
+        const auto lit = [&](int x, int y) {
+            const QColor c = picture.pixelColor(x, y), on = lamp.onColor();
+            return std::abs(c.red() - on.red()) + std::abs(c.green() - on.green()) +
+                       std::abs(c.blue() - on.blue()) <
+                   60;
+        };
+        // Columns counted from the tail: the shaft, then the head, broad
+        // behind the tip and narrow at it.
+        const auto x = [shape](int fromTail) {
+            return shape == Lamp::ArrowRight ? fromTail : 20 - fromTail;
+        };
+        EXPECT_TRUE(lit(x(7), 10)) << shape;
+        EXPECT_FALSE(lit(x(7), 5)) << shape;
+        EXPECT_TRUE(lit(x(13), 5)) << shape;
+        EXPECT_TRUE(lit(x(18), 10)) << shape;
+        EXPECT_FALSE(lit(x(18), 5)) << shape;
+    }
+}
+
+TEST(LampShapes, CheckedStateSwitchesBetweenOnAndDimColour) {
+    Lamp lamp;
+    lamp.setOnColor(QColor(230, 20, 20));
+    std::vector<bool> toggles;
+    QObject::connect(&lamp, &Lamp::toggled, [&](bool on) { toggles.push_back(on); });
+    const QColor dim = lamp.currentColor();
+    EXPECT_LT(dim.value(), lamp.onColor().value());
+    lamp.setChecked(true);
+    lamp.setChecked(true);
+    EXPECT_EQ(lamp.currentColor(), lamp.onColor());
+    lamp.setLit(false);
+    EXPECT_EQ(lamp.currentColor(), dim);
+    EXPECT_EQ(toggles, std::vector<bool>({true, false}));
 }
