@@ -18,22 +18,23 @@ namespace {
 const QColor kNavy(0, 0, 128);
 const QColor kRed(255, 0, 0);
 
-// A 10h reply turned into an exception, given a wrong echo, or lost.
-enum class WriteFault { Exception, WrongEcho, NoAnswer };
+// The analyzer's replies to one function turned into an exception (code 4),
+// given a wrong echo, or lost.
+enum class ReplyFault { Exception, WrongEcho, NoAnswer };
 
-std::function<bool(std::vector<uint8_t>&)> spoilReplies(uint8_t function, WriteFault fault) {
+std::function<bool(std::vector<uint8_t>&)> spoilReplies(uint8_t function, ReplyFault fault) {
     return [function, fault](std::vector<uint8_t>& frame) {
         if (frame[1] != function)
             return true;
         switch (fault) {
-            case WriteFault::Exception:
+            case ReplyFault::Exception:
                 frame = sim::withCrc({frame[0], uint8_t(function | 0x80), 0x04});
                 return true;
-            case WriteFault::WrongEcho:
+            case ReplyFault::WrongEcho:
                 frame = sim::withCrc(
                     {frame[0], frame[1], frame[2], frame[3], frame[4], uint8_t(frame[5] + 1)});
                 return true;
-            case WriteFault::NoAnswer:
+            case ReplyFault::NoAnswer:
                 return false;
         }
         return true;
@@ -193,8 +194,8 @@ TEST_F(ConfigCommandTest, AFailedUploadLeavesConfigAsItWas) {
         const char* name;
         std::function<void()> spoil;
     } cases[] = {
-        {"no answer", [&] { responder.OnReply = spoilReplies(0x03, WriteFault::NoAnswer); }},
-        {"exception", [&] { responder.OnReply = spoilReplies(0x03, WriteFault::Exception); }},
+        {"no answer", [&] { responder.OnReply = spoilReplies(0x03, ReplyFault::NoAnswer); }},
+        {"exception", [&] { responder.OnReply = spoilReplies(0x03, ReplyFault::Exception); }},
         {"port closed", [] { ClosePort(); }},
     };
     for (const auto& c : cases) {
@@ -252,7 +253,7 @@ class WriteOutcomeTest : public DialogTest, public ::testing::WithParamInterface
 };
 
 TEST_P(WriteOutcomeTest, AFailedWriteIsReportedInRed) {
-    for (WriteFault fault : {WriteFault::Exception, WriteFault::WrongEcho, WriteFault::NoAnswer}) {
+    for (ReplyFault fault : {ReplyFault::Exception, ReplyFault::WrongEcho, ReplyFault::NoAnswer}) {
         SCOPED_TRACE(int(fault));
         interaction.beeps.clear();
         responder.OnReply = spoilReplies(0x10, fault);
