@@ -8,11 +8,18 @@
 #include <QString>
 #include <memory>
 
+#include "Calibrate.h"
+#include "EUnits.h"
 #include "Main.h"
 #include "QtPlatform.h"
 #include "StatusWin.h"
 
 namespace kestro {
+
+// The device configuration and calibration dialogs; null until the program
+// created them (after the main window's show sequence) and after its end.
+extern TfrmEng* frmEng;
+extern TfrmCal* frmCal;
 
 class Program {
   public:
@@ -25,8 +32,8 @@ class Program {
   private:
     QtPlatform& platform_;
     std::unique_ptr<TfrmMain> main_;
-    // The device configuration dialog (TfrmEng) and the calibration dialog
-    // (TfrmCal) join here, created after the main window, hidden.
+    std::unique_ptr<TfrmEng> eng_;
+    std::unique_ptr<TfrmCal> cal_;
     std::unique_ptr<TfrmStatus> about_;
 };
 

@@ -1,5 +1,8 @@
 #pragma once
-// Window frames and placement shared by the program's windows.
+// The frame of the shell's dialogs. They are centred on the screen with
+// CentreOnScreen of the dialogs' common frame (FixedDialog.h).
+
+#include "FixedDialog.h"
 
 class QWidget;
 
@@ -7,8 +10,5 @@ namespace kestro {
 
 // A fixed-size dialog with a title bar and no border icons (no close box).
 void MakeFixedDialog(QWidget& window, int clientWidth, int clientHeight);
-
-// Moves the window to the centre of the screen it will appear on.
-void CentreOnScreen(QWidget& window);
 
 }  // namespace kestro
