@@ -47,6 +47,10 @@ void KestroTest::SetUp() {
 }
 
 void KestroTest::TearDown() {
+    // Nothing here asks the user anything or warns.
+    for (const ShownMessage& message : interaction.messages)
+        ADD_FAILURE() << "message shown: " << message.text.toStdString();
+    EXPECT_TRUE(interaction.beeps.empty());
     status.reset();
     program.reset();
     simulator.reset();
