@@ -5,7 +5,9 @@
 //
 // The window's sources: Main.cpp (start-up, shutdown, settings, port
 // selection), MainStatusBar.cpp (status bar panels, status line and the
-// configuration view), MainCommands.cpp (menu entries and field buttons).
+// configuration view), MainCommands.cpp (menu entries and the dialogs),
+// MainFileCommands.cpp (New, Open, Save, Save As, the upload's file),
+// MainDeviceButtons.cpp (meter and clock buttons, Slave ID), FullMode.cpp.
 
 #include <QCoreApplication>
 #include <QMainWindow>
@@ -19,6 +21,7 @@
 #include "WindowTimer.h"
 #include "ui_Main.h"
 
+class QKeyEvent;
 class QLabel;
 
 namespace kestro {
@@ -50,8 +53,18 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     void DisableConfigCommands();
     void EnableConfigCommands();
 
-    // Saves the configuration into Path + FileName without a dialog.
-    void SaveConfig();
+    // The configuration file commands. SaveConfig saves into Path +
+    // FileName without a dialog; false when the save failed (the user has
+    // been told).
+    bool SaveConfig();
+    void SaveConfigAs(const QString& proposal);
+    void NewConfig(const QString& fullName);
+    void OpenConfig();
+    bool SelectUploadTarget();
+    // Behind the Upload button of the device configuration dialog.
+    void UploadConfigToFile();
+
+    void EnterFullMode();
 
     // Status bar: panels 0 (port), 1 (configuration file), 2 (status line);
     // panel 3 holds the status lights.
@@ -87,9 +100,23 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     void reportSettingsNotSaved(const QString& reason);
     void releaseCommunications();
 
-    void bbExitClick();
-    void bbAboutClick();
+    void bbNewConfigClick();
+    void bbOpenConfigClick();
     void bbSaveConfigurationClick();
+    void bbSaveConfigurationAsClick();
+    void bbExitClick();
+    void bbEditConfigClick();
+    void bbEditCalibrationClick();
+    void bbAboutClick();
+
+    void IndPtotPropertiesButtonClick();
+    void cxButtonEdit1PropertiesButtonClick();
+    void edRTCPropertiesButtonClick();
+    void IndPtotEnter();
+    void ConnectSlaveId();
+    void cxSpinEdit1PropertiesChange();
+    // True when the key was the full-mode chord and full mode was entered.
+    bool seSlaveIDKeyDown(const QKeyEvent& key);
 
     Platform& platform_;
     QString programFolder_;

@@ -1,27 +1,61 @@
-// The main window's menu entries and field buttons.
-#include "Configuration.h"
+// The main window's menu entries and field buttons, and the commands that
+// show the dialogs.
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include "EventHook.h"
 #include "Main.h"
+#include "Program.h"
 #include "StatusWin.h"
 
 namespace kestro {
 
 void TfrmMain::ConnectCommands() {
+    connect(bbNewConfig, &QAction::triggered, this, [this] { bbNewConfigClick(); });
+    connect(bbOpenConfig, &QAction::triggered, this, [this] { bbOpenConfigClick(); });
     connect(bbSaveConfiguration, &QAction::triggered, this, [this] { bbSaveConfigurationClick(); });
+    connect(bbSaveConfigurationAs, &QAction::triggered, this,
+            [this] { bbSaveConfigurationAsClick(); });
     connect(bbExit, &QAction::triggered, this, [this] { bbExitClick(); });
+    connect(bbEditConfig, &QAction::triggered, this, [this] { bbEditConfigClick(); });
+    connect(bbEditCalibration, &QAction::triggered, this, [this] { bbEditCalibrationClick(); });
     connect(bbAbout, &QAction::triggered, this, [this] { bbAboutClick(); });
-}
 
-void TfrmMain::SaveConfig() {
-    WriteConfigFile();
-}
+    connect(IndPtotButton, &QToolButton::clicked, this, [this] { IndPtotPropertiesButtonClick(); });
+    connect(IndQTotButton, &QToolButton::clicked, this,
+            [this] { cxButtonEdit1PropertiesButtonClick(); });
+    connect(edRTCButton, &QToolButton::clicked, this, [this] { edRTCPropertiesButtonClick(); });
+    for (QLineEdit* field : {IndPtot, IndQTot, edRTC}) {
+        EventHook::Install(*field, [this](QEvent& event) {
+            if (event.type() == QEvent::FocusIn)
+                IndPtotEnter();
+            return false;
+        });
+    }
 
-void TfrmMain::bbSaveConfigurationClick() {
-    SaveConfig();
+    ConnectSlaveId();
+    EventHook::Install(*seSlaveID, [this](QEvent& event) {
+        return event.type() == QEvent::KeyPress && seSlaveIDKeyDown(static_cast<QKeyEvent&>(event));
+    });
 }
 
 // Closing runs the shutdown sequence.
 void TfrmMain::bbExitClick() {
     close();
+}
+
+// The dialog is created after this window, so it learns here where its
+// Upload button leads.
+void TfrmMain::bbEditConfigClick() {
+    if (!frmEng)
+        return;
+    frmEng->UploadConfigToFile = [this] { UploadConfigToFile(); };
+    frmEng->exec();
+}
+
+void TfrmMain::bbEditCalibrationClick() {
+    if (frmCal)
+        frmCal->exec();
 }
 
 void TfrmMain::bbAboutClick() {
