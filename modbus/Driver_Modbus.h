@@ -49,6 +49,11 @@ void ErrorHook(int code);
 void SetStatus(const std::string& text, int kind);
 void ShowQueryStatus(const std::string& text);
 
+// Fails what was asked of a function, so that nobody waits for it: a read
+// loses its valid flag, a write is disarmed and marked failed, and a
+// command waiting on a 03h read or a 10h write is released.
+void FailRequest(int function);
+
 // Ends the transaction in progress as failed without a response: clears
 // AwaitingResponse, finishes the step and fails the write or read that was
 // waiting for it. Shared by the response time-out, a frame that never left

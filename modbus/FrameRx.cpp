@@ -23,12 +23,15 @@ void OnDataAvailable(int count) {
     port->getBlock(discard.data(), count);
 }
 
-void AbandonTransaction() {
-    Ports.AwaitingResponse = false;
-    Ports.TxPending = false;
-    Ports.StepDone = true;
-    switch (Ports.LastFunction) {
-        case 0x03: DB_Modbus.RequestPending = false; break;
+void FailRequest(int function) {
+    switch (function) {
+        case 0x01: DB_Modbus.CoilDataValid = false; break;
+        case 0x02: DB_Modbus.InputStatusValid = false; break;
+        case 0x03:
+            DB_Modbus.HoldingRegistersValid = false;
+            DB_Modbus.RequestPending = false;
+            break;
+        case 0x04: DB_Modbus.InputRegistersValid = false; break;
         case 0x05:
             DB_Modbus.SingleCoilArmed = false;
             DB_Modbus.SingleCoilFailed = true;
@@ -48,6 +51,13 @@ void AbandonTransaction() {
             break;
         default: break;
     }
+}
+
+void AbandonTransaction() {
+    Ports.AwaitingResponse = false;
+    Ports.TxPending = false;
+    Ports.StepDone = true;
+    FailRequest(Ports.LastFunction);
 }
 
 namespace {

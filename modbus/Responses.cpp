@@ -205,43 +205,6 @@ const ExceptionText kExceptions[] = {
     {7, 6, "Exception response received <nack>."},
 };
 
-// An exception ends the request as failed, whatever its code: a read's
-// table no longer holds data of a good answer, a write is disarmed.
-void failRequestOf(int function) {
-    switch (function) {
-        case 0x01:
-            DB_Modbus.CoilDataValid = false;
-            break;
-        case 0x02:
-            DB_Modbus.InputStatusValid = false;
-            break;
-        case 0x03:
-            DB_Modbus.HoldingRegistersValid = false;
-            break;
-        case 0x04:
-            DB_Modbus.InputRegistersValid = false;
-            break;
-        case 0x05:
-            DB_Modbus.SingleCoilArmed = false;
-            DB_Modbus.SingleCoilFailed = true;
-            break;
-        case 0x06:
-            DB_Modbus.SingleRegisterArmed = false;
-            DB_Modbus.SingleRegisterFailed = true;
-            break;
-        case 0x0F:
-            DB_Modbus.CoilsArmed = false;
-            DB_Modbus.CoilsFailed = true;
-            break;
-        case 0x10:
-            DB_Modbus.PresetArmed = false;
-            DB_Modbus.PresetFailed = true;
-            break;
-        default:
-            break;
-    }
-}
-
 // An exception answer is address, function + 80h, code and CRC.
 void handleException(int function) {
     if (Ports.RxCount != 5) {
@@ -256,7 +219,7 @@ void handleException(int function) {
     Ports.AwaitingResponse = false;
     Ports.StepDone = true;
     DB_Modbus.RequestPending = false;
-    failRequestOf(function);
+    FailRequest(function);
     const int code = Ports.RxBuffer[2];
     for (const ExceptionText& e : kExceptions) {
         if (e.code != code)

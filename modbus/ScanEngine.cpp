@@ -59,32 +59,7 @@ bool blockFits(const Block& b) {
 void refuse(const Block& b, const std::string& why) {
     SetStatus(std::string("Query <") + b.name + "> refused." + why, 1);
     Ports.StepDone = true;
-    switch (b.function) {
-        case 0x01:
-            DB_Modbus.CoilDataValid = false;
-            break;
-        case 0x02:
-            DB_Modbus.InputStatusValid = false;
-            break;
-        case 0x03:
-            DB_Modbus.HoldingRegistersValid = false;
-            DB_Modbus.RequestPending = false;
-            break;
-        case 0x04:
-            DB_Modbus.InputRegistersValid = false;
-            break;
-        case 0x0F:
-            DB_Modbus.CoilsArmed = false;
-            DB_Modbus.CoilsFailed = true;
-            break;
-        case 0x10:
-            DB_Modbus.PresetArmed = false;
-            DB_Modbus.PresetFailed = true;
-            DB_Modbus.RequestPending = false;
-            break;
-        default:
-            break;
-    }
+    FailRequest(b.function);
 }
 
 std::string queryText(uint8_t function, int first, int n) {
