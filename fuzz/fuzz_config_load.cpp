@@ -1,0 +1,136 @@
+// Arbitrary bytes as a configuration file and as the settings file, through
+// the INI store and the configuration loader: CheckConfigFile, ReadConfigFile,
+// ReadSettingsFile and ReadPortEntries. Whatever loads must also save back
+// into the same file, beside everything else it holds, and load again as the
+// same record: a save that changes what a file says is as bad as a crash.
+//
+// Input: the file. Each input is tried with both number formats, the German
+// comma and the English point.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "Configuration.h"
+#include "IniStore.h"
+#include "MainState.h"
+#include "SettingsFile.h"
+#include "UserInteraction.h"
+
+using namespace kestro;
+
+namespace {
+
+// The messages a bad file brings up are expected; nothing may wait for a
+// user.
+class SilentInteraction : public UserInteraction {
+  public:
+    void beep(Beep) override {}
+    Answer message(MessageKind, const QString&, Buttons) override { return Answer::Ok; }
+    std::optional<QString> chooseFile(const FileDialogRequest&) override { return std::nullopt; }
+};
+
+void fail(const char* what) {
+    std::fprintf(stderr, "fuzz_config_load: %s\n", what);
+    std::abort();
+}
+
+bool sameFloat(float a, float b) {
+    return std::isnan(a) ? std::isnan(b) : std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+bool sameRecord(const ConfigRecord& a, const ConfigRecord& b) {
+    if (a.Name != b.Name || a.FirmwareVersion != b.FirmwareVersion || a.SlaveID != b.SlaveID ||
+        a.Baud != b.Baud)
+        return false;
+    for (const auto field : ConfigFloats) {
+        if (!sameFloat(a.*field, b.*field))
+            return false;
+    }
+    return true;
+}
+
+bool sameSettings(const IniRecord& a, const IniRecord& b) {
+    const PortRecord &p = a.Port, &q = b.Port;
+    return p.Name == q.Name && p.PortNumber == q.PortNumber && p.Baud == q.Baud &&
+           p.Data == q.Data && p.Stop == q.Stop && p.Parity == q.Parity &&
+           p.Interface == q.Interface && a.FileName == b.FileName && a.Path == b.Path;
+}
+
+struct Workspace {
+    Workspace() {
+        static int argc = 1;
+        static char name[] = "fuzz_config_load";
+        static char* argv[] = {name, nullptr};
+        static QCoreApplication app(argc, argv);
+        static SilentInteraction silent;
+        SetInteraction(&silent);
+    }
+    QTemporaryDir dir;
+};
+
+void put(const QString& path, const uint8_t* data, size_t size) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
+        fail("cannot write the input file");
+}
+
+void checkConfiguration(const QDir& dir) {
+    Settings.Path = dir.path() + "/";
+    Settings.FileName = "fuzz.cfg";
+    const QString path = CurrentConfigFile();
+    const int check = CheckConfigFile(path);
+    if (check != 0 && check != -1)
+        fail("CheckConfigFile says an existing file is missing");
+
+    Config = ConfigRecord();
+    if (!ReadConfigFile())
+        return;
+    const ConfigRecord loaded = Config;
+    if (!WriteConfigFile())
+        fail("a configuration that loaded could not be saved");
+    if (CheckConfigFile(path) != 0)
+        fail("a saved configuration has no signature");
+    Config = ConfigRecord();
+    if (!ReadConfigFile() || !sameRecord(Config, loaded))
+        fail("the saved configuration loads as another record");
+}
+
+void checkSettings(const QDir& dir) {
+    const QString path = dir.filePath("Kestro.ini");
+    IniRecord loaded;
+    ReadSettingsFile(path, loaded, "C:\\Default\\");
+    ReadPortEntries(path);
+    QString error;
+    if (!WriteSettingsFile(path, loaded, &error))
+        fail("settings that loaded could not be saved");
+    IniRecord again;
+    ReadSettingsFile(path, again, "C:\\Default\\");
+    if (!sameSettings(loaded, again))
+        fail("the saved settings load as other settings");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (qint64(size) > IniStore::MaxFileSize)
+        return 0;
+    static Workspace workspace;
+    const QDir dir(workspace.dir.path());
+    for (const QLocale& locale : {QLocale(QLocale::German, QLocale::Germany),
+                                  QLocale(QLocale::English, QLocale::UnitedStates)}) {
+        QLocale::setDefault(locale);
+        put(dir.filePath("fuzz.cfg"), data, size);
+        put(dir.filePath("Kestro.ini"), data, size);
+        checkConfiguration(dir);
+        checkSettings(dir);
+    }
+    return 0;
+}
