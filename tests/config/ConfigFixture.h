@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QLocale>
+#include <ostream>
 #include <QString>
 #include <QTemporaryDir>
 #include <vector>
@@ -22,6 +23,10 @@ struct LocaleCase {
     QLocale::Territory territory;
     char separator;
 };
+
+inline void PrintTo(const LocaleCase& c, std::ostream* os) {
+    *os << "separator '" << c.separator << "'";
+}
 
 class ConfigFixture : public ::testing::TestWithParam<LocaleCase> {
   protected:

@@ -25,6 +25,8 @@ struct FaultCase {
     void (*check)(const std::vector<Arrival>&);
 };
 
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+
 void noAnswer(const std::vector<Arrival>& arrivals) {
     EXPECT_TRUE(arrivals.empty());
 }
