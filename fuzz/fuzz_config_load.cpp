@@ -4,8 +4,10 @@
 // into the same file, beside everything else it holds, and load again as the
 // same record: a save that changes what a file says is as bad as a crash.
 //
-// Input: the file. Each input is tried with both number formats, the German
-// comma and the English point.
+// Input: the file, read with the German comma as decimal separator when its
+// size is odd and with the English point when even. (Opening a store costs
+// a megabyte buffer, which under ASan makes each run slow enough that one
+// locale per run is worth the coverage of twice the runs.)
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -124,13 +126,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     static Workspace workspace;
     const QDir dir(workspace.dir.path());
-    for (const QLocale& locale : {QLocale(QLocale::German, QLocale::Germany),
-                                  QLocale(QLocale::English, QLocale::UnitedStates)}) {
-        QLocale::setDefault(locale);
-        put(dir.filePath("fuzz.cfg"), data, size);
-        put(dir.filePath("Kestro.ini"), data, size);
-        checkConfiguration(dir);
-        checkSettings(dir);
-    }
+    QLocale::setDefault(size % 2 ? QLocale(QLocale::German, QLocale::Germany)
+                                 : QLocale(QLocale::English, QLocale::UnitedStates));
+    put(dir.filePath("fuzz.cfg"), data, size);
+    put(dir.filePath("Kestro.ini"), data, size);
+    checkConfiguration(dir);
+    checkSettings(dir);
     return 0;
 }
