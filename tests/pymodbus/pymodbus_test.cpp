@@ -1,14 +1,18 @@
-// The real engine on the Qt port polls pymodbus's RTU slave (a second,
-// independent MODBUS implementation) through a pty: what goes on the wire
-// both ways, and the values the engine stores, must be what the slave
-// serves. The frames are checked against a bit-by-bit CRC written here, so
-// that our CRC table, pymodbus's CRC and this one must all agree.
+// pymodbus, a second and independent MODBUS implementation, against ours on
+// ptys. The real engine on the Qt port polls pymodbus's RTU slave: what goes
+// on the wire both ways, and the values the engine stores, must be what the
+// slave serves; the frames are checked against a bit-by-bit CRC written
+// here, so that our CRC table, pymodbus's CRC and this one must all agree.
+// And pymodbus as the master reads rvx82a-sim as our engine does.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -87,20 +91,49 @@ class NoStatusLine : public StatusLine {
     std::string last;
 };
 
-class PymodbusSlave : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(QFileInfo::exists("/usr/bin/python3"));
-        ASSERT_TRUE(dir.isValid());
-        const QString link = dir.filePath("pymodbus");
-        slave.setProgram("/usr/bin/python3");
-        slave.setArguments({PYMODBUS_SLAVE_SCRIPT, "--link", link, "--seconds", "50"});
-        slave.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        slave.start();
-        ASSERT_TRUE(slave.waitForStarted(5000));
-        ASSERT_TRUE(waitUntil([&] { return collect(), lines.contains("ready"); }, kWaitMs))
-            << "pymodbus_slave.py did not start (python3-pymodbus installed?)";
+// A child process whose stdout is gathered as lines; it ends when its stdin
+// closes, or is killed.
+class Child {
+  public:
+    explicit Child(const QString& program, const QStringList& args) {
+        process_.setProgram(program);
+        process_.setArguments(args);
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start();
+    }
+    ~Child() {
+        process_.closeWriteChannel();
+        if (!process_.waitForFinished(1500)) {
+            process_.kill();
+            process_.waitForFinished(3000);
+        }
+    }
+    const QByteArrayList& lines() {
+        pending_ += process_.readAllStandardOutput();
+        for (qsizetype end; (end = pending_.indexOf('\n')) >= 0; pending_.remove(0, end + 1))
+            lines_ << pending_.left(end);
+        return lines_;
+    }
+    bool sawLine(const QByteArray& line) { return lines().contains(line); }
+    bool sawLineWith(const QByteArray& part) {
+        for (const QByteArray& line : lines()) {
+            if (line.contains(part))
+                return true;
+        }
+        return false;
+    }
 
+  private:
+    QProcess process_;
+    QByteArray pending_;
+    QByteArrayList lines_;
+};
+
+// The engine polling the default live readings on COM3 = `link`, driven by
+// a 100 ms window timer as in the program.
+class EngineOnLink : public ::testing::Test {
+  protected:
+    void startEngine(const QString& link) {
         PortMap::clear();
         PortMap::setEntry(kPort, link.toStdString());
         pollTimer = platform.createTimer();
@@ -123,32 +156,41 @@ class PymodbusSlave : public ::testing::Test {
         StopCommunications();
         Host = LinkHost{};
         PortMap::clear();
-        slave.closeWriteChannel();  // the script ends when its stdin does
-        if (!slave.waitForFinished(3000)) {
-            slave.kill();
-            slave.waitForFinished(3000);
-        }
     }
 
-    // The slave's frame lines gathered so far, as "master <hex>" and
-    // "slave <hex>".
-    void collect() {
-        pending += slave.readAllStandardOutput();
-        for (qsizetype end; (end = pending.indexOf('\n')) >= 0; pending.remove(0, end + 1))
-            lines << pending.left(end);
-    }
-    bool sawLine(const QByteArray& line) {
-        collect();
-        return lines.contains(line);
+    bool upload() {
+        OpenHoldingRead(1, kHoldingCount);
+        const bool read = waitUntil([] { return DB_Modbus.HoldingRegistersValid; }, kWaitMs);
+        CloseHoldingRead();
+        return read;
     }
 
     QTemporaryDir dir;
-    QProcess slave;
-    QByteArray pending;
-    QByteArrayList lines;
     QtPlatform platform;
     std::unique_ptr<WindowTimer> pollTimer;
     NoStatusLine status;
+};
+
+class PymodbusSlave : public EngineOnLink {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(QFileInfo::exists("/usr/bin/python3"));
+        ASSERT_TRUE(dir.isValid());
+        const QString link = dir.filePath("pymodbus");
+        slave = std::make_unique<Child>(
+            "/usr/bin/python3",
+            QStringList{PYMODBUS_SCRIPTS "/pymodbus_slave.py", "--link", link, "--seconds", "50"});
+        ASSERT_TRUE(waitUntil([&] { return slave->sawLine("ready"); }, kWaitMs))
+            << "pymodbus_slave.py did not start (python3-pymodbus installed?)";
+        ASSERT_NO_FATAL_FAILURE(startEngine(link));
+    }
+    void TearDown() override {
+        EngineOnLink::TearDown();
+        slave.reset();
+    }
+    bool sawLine(const QByteArray& line) { return slave->sawLine(line); }
+
+    std::unique_ptr<Child> slave;
 };
 
 TEST_F(PymodbusSlave, LiveReadingsAreReadAsServed) {
@@ -163,14 +205,59 @@ TEST_F(PymodbusSlave, LiveReadingsAreReadAsServed) {
 
 TEST_F(PymodbusSlave, AnUploadsHoldingRegistersAreReadAsServed) {
     ASSERT_TRUE(waitUntil([] { return DB_Modbus.InputRegistersValid; }, kWaitMs));
-    OpenHoldingRead(1, kHoldingCount);
-    ASSERT_TRUE(waitUntil([] { return DB_Modbus.HoldingRegistersValid; }, kWaitMs))
-        << "last status: " << status.last;
-    CloseHoldingRead();
+    ASSERT_TRUE(upload()) << "last status: " << status.last;
     for (int n = 1; n <= kHoldingCount; ++n)
         EXPECT_EQ(DB_Modbus.HoldingRegisterTable[n - 1], holdingRegister(n)) << "register " << n;
     EXPECT_TRUE(sawLine("master " + readRequest(0x03, kHoldingCount)));
     EXPECT_TRUE(sawLine("slave " + readAnswer(0x03, kHoldingCount, holdingRegister)));
+}
+
+// The other way round: pymodbus as the master reads rvx82a-sim (its time
+// frozen, so that every read gives the same values) and must get what our
+// engine gets from it.
+class SimulatorUnderPymodbus : public EngineOnLink {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        link = dir.filePath("rvx82a");
+        simulator = std::make_unique<Child>(RVX82A_SIM_PATH,
+                                            QStringList{"--link", link, "--freeze", "--clock",
+                                                        "2026-09-12 14:35:07", "--seed", "5"});
+        ASSERT_TRUE(
+            waitUntil([&] { return simulator->sawLineWith("\"event\":\"start\""); }, kWaitMs));
+    }
+    void TearDown() override {
+        EngineOnLink::TearDown();
+        simulator.reset();
+    }
+
+    // What pymodbus read: {"input": [...], "holding": [...]}.
+    QJsonObject readByPymodbus() {
+        Child master("/usr/bin/python3", {PYMODBUS_SCRIPTS "/pymodbus_master.py", link});
+        if (!waitUntil([&] { return !master.lines().isEmpty(); }, kWaitMs))
+            return {};
+        return QJsonDocument::fromJson(master.lines().front()).object();
+    }
+
+    QString link;
+    std::unique_ptr<Child> simulator;
+};
+
+TEST_F(SimulatorUnderPymodbus, AnswersPymodbusAsItAnswersOurEngine) {
+    const QJsonObject theirs = readByPymodbus();
+    const QJsonArray input = theirs["input"].toArray(), holding = theirs["holding"].toArray();
+    ASSERT_EQ(input.size(), kInputCount) << QJsonDocument(theirs).toJson().toStdString();
+    ASSERT_EQ(holding.size(), kHoldingCount) << QJsonDocument(theirs).toJson().toStdString();
+
+    ASSERT_NO_FATAL_FAILURE(startEngine(link));
+    ASSERT_TRUE(waitUntil([] { return DB_Modbus.InputRegistersValid; }, kWaitMs))
+        << "last status: " << status.last;
+    ASSERT_TRUE(upload()) << "last status: " << status.last;
+    for (int i = 0; i < kInputCount; ++i)
+        EXPECT_EQ(DB_Modbus.InputRegisterTable[i], input[i].toInt()) << "input register " << i + 1;
+    for (int i = 0; i < kHoldingCount; ++i)
+        EXPECT_EQ(DB_Modbus.HoldingRegisterTable[i], holding[i].toInt())
+            << "holding register " << i + 1;
 }
 
 }  // namespace
