@@ -5,6 +5,7 @@
 
 #include "EventHook.h"
 #include "Main.h"
+#include "MenuAccessKeys.h"
 #include "Program.h"
 #include "StatusWin.h"
 
@@ -20,6 +21,7 @@ void TfrmMain::ConnectCommands() {
     connect(bbEditConfig, &QAction::triggered, this, [this] { bbEditConfigClick(); });
     connect(bbEditCalibration, &QAction::triggered, this, [this] { bbEditCalibrationClick(); });
     connect(bbAbout, &QAction::triggered, this, [this] { bbAboutClick(); });
+    ServeMenuAccessKeys(*barMain);
 
     connect(IndPtotButton, &QToolButton::clicked, this, [this] { IndPtotPropertiesButtonClick(); });
     connect(IndQTotButton, &QToolButton::clicked, this,

@@ -1,0 +1,52 @@
+#include "MenuAccessKeys.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenuBar>
+#include <QPointer>
+#include <QShortcutEvent>
+
+#include "EventHook.h"
+
+namespace kestro {
+
+namespace {
+
+QList<QAction*> EnabledMenusWithKey(const QMenuBar& bar, const QKeySequence& key) {
+    QList<QAction*> menus;
+    for (QAction* menu : bar.actions()) {
+        if (menu->isEnabled() && menu->isVisible() && QKeySequence::mnemonic(menu->text()) == key)
+            menus.append(menu);
+    }
+    return menus;
+}
+
+bool IsMenuAccessKey(const QMenuBar& bar, const QKeySequence& key) {
+    for (const QAction* menu : bar.actions()) {
+        if (QKeySequence::mnemonic(menu->text()) == key)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void ServeMenuAccessKeys(QMenuBar& bar) {
+    auto last = std::make_shared<QPointer<QAction>>();
+    EventHook::Install(bar, [&bar, last](QEvent& event) {
+        if (event.type() != QEvent::Shortcut)
+            return false;
+        const QKeySequence key = static_cast<QShortcutEvent&>(event).key();
+        if (!IsMenuAccessKey(bar, key))
+            return false;
+        const QList<QAction*> menus = EnabledMenusWithKey(bar, key);
+        if (!menus.isEmpty()) {
+            const qsizetype next = (menus.indexOf(last->data()) + 1) % menus.size();
+            *last = menus[next];
+            bar.setActiveAction(menus[next]);
+        }
+        return true;
+    });
+}
+
+}  // namespace kestro
