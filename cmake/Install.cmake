@@ -53,7 +53,5 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries (Qt 6, libmodbus, the C++ runtime) as dpkg-shlibdeps finds
 # them in the binaries.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Wayland desktops without X also want Qt's Wayland platform.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 
 include(CPack)
