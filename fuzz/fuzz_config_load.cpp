@@ -43,17 +43,28 @@ void fail(const char* what) {
     std::abort();
 }
 
+// Minus zero saves as "0": the same value to every user of the record.
 bool sameFloat(float a, float b) {
-    return std::isnan(a) ? std::isnan(b) : std::memcmp(&a, &b, sizeof a) == 0;
+    return std::isnan(a) ? std::isnan(b) : a == b;
 }
 
+// Tells which field differs, for the crash report.
 bool sameRecord(const ConfigRecord& a, const ConfigRecord& b) {
     if (a.Name != b.Name || a.FirmwareVersion != b.FirmwareVersion || a.SlaveID != b.SlaveID ||
-        a.Baud != b.Baud)
+        a.Baud != b.Baud) {
+        std::fprintf(
+            stderr,
+            "name, firmware, slave or baud: \"%s\" \"%s\" %d %d, then \"%s\" \"%s\" %d %d\n",
+            qPrintable(a.Name), qPrintable(a.FirmwareVersion), a.SlaveID, a.Baud,
+            qPrintable(b.Name), qPrintable(b.FirmwareVersion), b.SlaveID, b.Baud);
         return false;
-    for (const auto field : ConfigFloats) {
-        if (!sameFloat(a.*field, b.*field))
+    }
+    for (size_t i = 0; i < ConfigFloats.size(); ++i) {
+        if (!sameFloat(a.*ConfigFloats[i], b.*ConfigFloats[i])) {
+            std::fprintf(stderr, "float %zu: %.9g, then %.9g\n", i, double(a.*ConfigFloats[i]),
+                         double(b.*ConfigFloats[i]));
             return false;
+        }
     }
     return true;
 }
