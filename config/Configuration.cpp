@@ -58,10 +58,6 @@ QString upperCaseFileName(const QString& name) {
     return upper;
 }
 
-void showFileName() {
-    if (ConfigView.showFileName)
-        ConfigView.showFileName(upperCaseFileName(Settings.FileName));
-}
 
 void showSlaveId(int slaveId) {
     if (ConfigView.setSlaveId)
@@ -117,6 +113,11 @@ void reportNotValid(const QString& path) {
 
 }  // namespace
 
+void ShowCurrentFileName() {
+    if (ConfigView.showFileName)
+        ConfigView.showFileName(upperCaseFileName(Settings.FileName));
+}
+
 int CheckConfigFile(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists() || info.isDir())
@@ -142,7 +143,7 @@ bool ReadConfigFile() {
         showError(QString::fromStdString(error.what()));
         return false;
     }
-    showFileName();
+    ShowCurrentFileName();
     showSlaveId(Config.SlaveID);
     ConfigSaved = true;
     return true;
@@ -158,7 +159,7 @@ bool WriteConfigFile() {
                       .arg(QDir::toNativeSeparators(path), store.ErrorString()));
         return false;
     }
-    showFileName();
+    ShowCurrentFileName();
     ConfigSaved = true;
     return true;
 }
@@ -170,7 +171,7 @@ void SetDefaultConfig() {
     for (const auto field : ConfigFloats)
         defaults.*field = 1.0f;
     Config = defaults;
-    showFileName();
+    ShowCurrentFileName();
     showSlaveId(Config.SlaveID);
     ConfigSaved = false;
 }

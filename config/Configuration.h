@@ -49,6 +49,10 @@ struct ConfigurationView {
 };
 extern ConfigurationView ConfigView;
 
+// Status panel 1: the current file name with a to z in capitals; digits,
+// blanks and other letters stay as they are.
+void ShowCurrentFileName();
+
 // 0: a file at `path` carries the signature; 1: no file there (a folder is
 // no file); -1: anything else, after the message "<file name> is not a
 // valid configuration file".

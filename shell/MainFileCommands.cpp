@@ -48,16 +48,6 @@ Answer AskToSave(Buttons buttons) {
                                  "Current configuration not saved. Save ?", buttons);
 }
 
-// As the status panel shows a file name: only a to z become capitals.
-QString PanelFileName(const QString& name) {
-    QString upper = name;
-    for (QChar& c : upper) {
-        if (c >= 'a' && c <= 'z')
-            c = QChar(c.unicode() - 'a' + 'A');
-    }
-    return upper;
-}
-
 // The current configuration file becomes `fullName`.
 void SetCurrentFile(const QString& fullName) {
     const QFileInfo file(fullName);
@@ -142,8 +132,7 @@ bool TfrmMain::SelectUploadTarget() {
     if (!chosen)
         return false;
     SetCurrentFile(*chosen);
-    if (ConfigView.showFileName)
-        ConfigView.showFileName(PanelFileName(Settings.FileName));
+    ShowCurrentFileName();
     return true;
 }
 
