@@ -1,5 +1,7 @@
 #include "Program.h"
 
+#include "Accessibility.h"
+
 namespace kestro {
 
 TfrmEng* frmEng = nullptr;
@@ -8,6 +10,7 @@ TfrmCal* frmCal = nullptr;
 Program::Program(QtPlatform& platform, const QString& programFolder)
     : platform_(platform), main_(std::make_unique<TfrmMain>(platform, programFolder)) {
     platform.setStatusLights(main_->LedTx, main_->LedRx);
+    MakeAccessible(*main_);
     main_->show();
     eng_ = std::make_unique<TfrmEng>();
     frmEng = eng_.get();
