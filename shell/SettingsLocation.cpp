@@ -20,6 +20,18 @@ bool CanSaveInto(const QString& folder) {
     return probe.open();
 }
 
+// A system-wide install keeps no settings beside its program, not even when
+// run by root, who could write there.
+bool IsSystemFolder(const QString& folder) {
+#ifdef Q_OS_UNIX
+    for (const char* prefix : {"/usr/", "/opt/", "/bin/", "/sbin/"}) {
+        if (folder.startsWith(QLatin1String(prefix)))
+            return true;
+    }
+#endif
+    return false;
+}
+
 }  // namespace
 
 QString FolderWithSeparator(const QString& folder) {
@@ -37,7 +49,7 @@ QString UserSettingsFolder() {
 SettingsLocation LocateSettings(const QString& programFolder) {
     const QString program = FolderWithSeparator(programFolder);
     const QString programFile = program + kSettingsFileName;
-    if (CanSaveInto(program))
+    if (!IsSystemFolder(program) && CanSaveInto(program))
         return {programFile, programFile, program};
 
     const QString user = UserSettingsFolder();

@@ -1,9 +1,11 @@
 // Where Kestro.ini lives: the program's folder, or the user's folder when
 // the program's folder cannot be written.
 #include <QFile>
+#include <QTemporaryDir>
 
 #include "Capabilities.h"
 #include "Configuration.h"
+#include "SettingsLocation.h"
 #include "ShellFixture.h"
 
 using namespace kestro;
@@ -84,4 +86,14 @@ TEST_F(LocationTest, NoWritableFolderIsSaidOnceAndTheProgramGoesOn) {
     EXPECT_EQ(interaction.messages.size(), 1u);
     EXPECT_FALSE(QFile::exists(iniFile()));
     EXPECT_FALSE(QFile::exists(userIni()));
+}
+
+TEST(SystemInstallTest, SettingsOfAProgramUnderUsrGoToTheUsersFolderEvenForRoot) {
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    const SettingsLocation location = LocateSettings("/usr/bin");
+    qunsetenv("XDG_CONFIG_HOME");
+    const QString user = FolderWithSeparator(QDir(home.path()).filePath("Kestro"));
+    EXPECT_EQ(location.writeFile, user + "Kestro.ini");
+    EXPECT_EQ(location.defaultPath, user);
 }
