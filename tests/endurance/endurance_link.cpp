@@ -22,9 +22,10 @@ namespace {
 constexpr int kFirstAnswerMs = 10000;
 constexpr int kFaultSeenMs = 15000;
 constexpr int kUnpluggedMs = 1000;  // after the program noticed
-// Polling with faults is stalled when no valid response came for this long:
-// four time-outs in a row at 10% faults is one in ten thousand scans.
-constexpr qint64 kStallMs = 10000;
+// A scan of the live readings takes about 2 s (one state per 100 ms tick),
+// a failed one a little more. Polling is stalled when no valid response came
+// for this long: ten failed scans in a row, at 10% faults, is one in 10^10.
+constexpr qint64 kStallMs = 30000;
 
 int argNumber(const QStringList& args, const QString& name, int fallback) {
     const qsizetype at = args.indexOf(name);

@@ -4,7 +4,12 @@
 // it at random moments and checks that each file left behind is whole and
 // is one of the two contents, byte for byte and as loaded.
 //
-//   endurance_saves [--saves N] [--seed S]      (the parent)
+//   endurance_saves [--saves N] [--seed S] [--max-delay-ms MS]   (the parent)
+//
+// Each kill comes 0 to MS ms (default 20) after the child started saving;
+// a save takes well under a millisecond on tmpfs and tens of milliseconds
+// on a disk that syncs, so the delay should span a few saves. The files
+// are saved in the temporary folder (TMPDIR).
 //   endurance_saves --child FOLDER              (the saving loop)
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -18,6 +23,7 @@
 #include <csignal>
 #include <cstdio>
 #include <random>
+#include <utility>
 
 #include "Configuration.h"
 #include "MainState.h"
@@ -149,17 +155,22 @@ bool learn(const QDir& dir, Known& known) {
            bytesOf(dir.filePath(kSettingsName)) == known.settings[1];
 }
 
-// Files other than the two: what a save killed before its rename left.
+// Files other than the two: what a save killed before its rename left. The
+// first one's name is shown.
 int removeStrays(const QDir& dir) {
+    static bool shown = false;
     int strays = 0;
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
-        if (name != kConfigName && name != kSettingsName)
-            strays += QFile::remove(dir.filePath(name));
+        if (name == kConfigName || name == kSettingsName)
+            continue;
+        if (!std::exchange(shown, true))
+            std::printf("saves: a cut save left %s\n", qPrintable(name));
+        strays += QFile::remove(dir.filePath(name));
     }
     return strays;
 }
 
-int parent(const QString& self, int saves, unsigned seed) {
+int parent(const QString& self, int saves, unsigned seed, int maxDelayMs) {
     QTemporaryDir temp;
     const QDir dir(temp.path());
     Known known;
@@ -179,7 +190,7 @@ int parent(const QString& self, int saves, unsigned seed) {
     save(dir, 1);
 
     std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> delayUs(0, 20000);
+    std::uniform_int_distribution<int> delayUs(0, maxDelayMs * 1000);
     int torn = 0, strayKills = 0, changed = 0, childFailures = 0;
     int last[2] = {1, 1};
     for (int trial = 1; trial <= saves; ++trial) {
@@ -211,10 +222,12 @@ int parent(const QString& self, int saves, unsigned seed) {
         }
         strayKills += removeStrays(dir) > 0;
     }
-    std::printf("saves: %d kills during the save loop (seed %u), %d torn files\n", saves, seed,
-                torn);
-    // Qt saves through an unnamed temporary file where the system has them
-    // (O_TMPFILE), so a cut save leaves no stray file there.
+    std::printf(
+        "saves: %d kills during the save loop (seed %u, 0-%d ms after it began, in %s), "
+        "%d torn files\n",
+        saves, seed, maxDelayMs, qPrintable(QDir::tempPath()), torn);
+    // A save cut between writing its temporary file and renaming it over the
+    // target leaves the temporary file: whole files stay, strays gather.
     std::printf(
         "saves: %d times a file was found changed, %d kills left a stray temporary "
         "file\n",
@@ -241,5 +254,7 @@ int main(int argc, char** argv) {
     const qsizetype savesAt = args.indexOf("--saves"), seedAt = args.indexOf("--seed");
     const int saves = savesAt >= 0 ? args.value(savesAt + 1).toInt() : 1000;
     const unsigned seed = seedAt >= 0 ? args.value(seedAt + 1).toUInt() : 20261211u;
-    return parent(QCoreApplication::applicationFilePath(), saves, seed);
+    const qsizetype delayAt = args.indexOf("--max-delay-ms");
+    const int maxDelayMs = delayAt >= 0 ? args.value(delayAt + 1).toInt() : 20;
+    return parent(QCoreApplication::applicationFilePath(), saves, seed, maxDelayMs);
 }
