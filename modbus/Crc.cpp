@@ -22,7 +22,8 @@ uint16_t CrcUpdate(uint16_t crc, uint8_t b) {
 
 bool CrcCheck(const uint8_t* buffer, int n) {
     uint16_t crc = 0xFFFF;
-    for (int i = 0; i < n; ++i) crc = CrcUpdate(crc, buffer[i]);
+    for (int i = 0; i < n; ++i)
+        crc = CrcUpdate(crc, buffer[i]);
     return crc == 0;
 }
 

@@ -8,7 +8,8 @@ DbModbusState DB_Modbus;
 
 void ResetMasterTables() {
     DB_Modbus = DbModbusState{};
-    if (Host.slaveIdValue) DB_Modbus.TargetSlave = Host.slaveIdValue();
+    if (Host.slaveIdValue)
+        DB_Modbus.TargetSlave = Host.slaveIdValue();
 }
 
 }  // namespace kestro

@@ -6,10 +6,12 @@
 namespace kestro {
 
 void OnDataAvailable(int count) {
-    if (Ports.EndOfFrame.Fired) Ports.RxCount = 0;
+    if (Ports.EndOfFrame.Fired)
+        Ports.RxCount = 0;
     Ports.EndOfFrame.Fired = false;
     PortComponent* port = Ports.ComPort.get();
-    if (!port || count <= 0) return;
+    if (!port || count <= 0)
+        return;
     if (Ports.RxCount + count <= kMaxFrame) {
         Ports.RxCount += port->getBlock(Ports.RxBuffer + Ports.RxCount, count);
         port->setTimerTrigger(Ports.EndOfFrame.Handle, Ports.EndOfFrame.Ticks, true);
@@ -25,13 +27,19 @@ void OnDataAvailable(int count) {
 
 void FailRequest(int function) {
     switch (function) {
-        case 0x01: DB_Modbus.CoilDataValid = false; break;
-        case 0x02: DB_Modbus.InputStatusValid = false; break;
+        case 0x01:
+            DB_Modbus.CoilDataValid = false;
+            break;
+        case 0x02:
+            DB_Modbus.InputStatusValid = false;
+            break;
         case 0x03:
             DB_Modbus.HoldingRegistersValid = false;
             DB_Modbus.RequestPending = false;
             break;
-        case 0x04: DB_Modbus.InputRegistersValid = false; break;
+        case 0x04:
+            DB_Modbus.InputRegistersValid = false;
+            break;
         case 0x05:
             DB_Modbus.SingleCoilArmed = false;
             DB_Modbus.SingleCoilFailed = true;
@@ -49,7 +57,8 @@ void FailRequest(int function) {
             DB_Modbus.PresetFailed = true;
             DB_Modbus.RequestPending = false;
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -64,7 +73,8 @@ namespace {
 
 void onResponseTimeout() {
     Ports.ResponseTimeout.Fired = true;
-    if (!Ports.AwaitingResponse || Ports.TxPending) return;
+    if (!Ports.AwaitingResponse || Ports.TxPending)
+        return;
     AbandonTransaction();
     RecordFailure(Ports.LastFunction, 0);
     SetStatus("No response from slave device.", 0);
@@ -72,13 +82,15 @@ void onResponseTimeout() {
 
 void onTxRetry() {
     Ports.TxRetry.Fired = true;
-    if (!Ports.TxPending || WritePendingFrame()) return;
+    if (!Ports.TxPending || WritePendingFrame())
+        return;
     if (Ports.TxTimeout.Fired) {
         DropPendingFrame();
         return;
     }
     Ports.TxRetry.Fired = false;
-    if (Ports.ComPort) Ports.ComPort->setTimerTrigger(Ports.TxRetry.Handle, Ports.TxRetry.Ticks, true);
+    if (Ports.ComPort)
+        Ports.ComPort->setTimerTrigger(Ports.TxRetry.Handle, Ports.TxRetry.Ticks, true);
 }
 
 }  // namespace

@@ -20,7 +20,8 @@ int msTicks(int ms) {
 }
 
 void arm(TimerTrigger& trigger) {
-    if (Ports.ComPort) Ports.ComPort->setTimerTrigger(trigger.Handle, trigger.Ticks, true);
+    if (Ports.ComPort)
+        Ports.ComPort->setTimerTrigger(trigger.Handle, trigger.Ticks, true);
 }
 
 }  // namespace
@@ -34,7 +35,8 @@ void DropPendingFrame() {
 
 bool BeginFrame(uint8_t slave, uint8_t function) {
     if (Ports.TxPending) {
-        if (!Ports.TxTimeout.Fired) return false;
+        if (!Ports.TxTimeout.Fired)
+            return false;
         DropPendingFrame();
     }
     Ports.TxCrc = 0xFFFF;
@@ -60,13 +62,15 @@ void PutWord(uint16_t w) {
 }
 
 void PutBytes(const uint8_t* bytes, int count) {
-    for (int i = 0; i < count; ++i) PutByte(bytes[i]);
+    for (int i = 0; i < count; ++i)
+        PutByte(bytes[i]);
 }
 
 // Writes the pending frame when the output buffer has room for it.
 bool WritePendingFrame() {
     PortComponent* port = Ports.ComPort.get();
-    if (!port || port->outBuffFree() < Ports.TxLength) return false;
+    if (!port || port->outBuffFree() < Ports.TxLength)
+        return false;
     port->putBlock(Ports.TxBuffer, Ports.TxLength);
     Ports.TxPending = false;
     // A frame complete before the request left cannot be its answer.
@@ -82,7 +86,8 @@ void SendFrame() {
     Ports.TxTimeout.Fired = false;
     Ports.ResponseTimeout.Fired = false;
     Ports.TxRetry.Fired = false;
-    if (WritePendingFrame()) return;
+    if (WritePendingFrame())
+        return;
     // No room yet: retry every tick until the frame fits or TxTimeout expires.
     arm(Ports.TxTimeout);
     arm(Ports.TxRetry);
@@ -93,12 +98,21 @@ void ComputeTimeouts(uint8_t function, int points) {
     int request = 16, response = 16;
     switch (function) {
         case 0x01:
-        case 0x02: response = bits + 13; break;
+        case 0x02:
+            response = bits + 13;
+            break;
         case 0x03:
-        case 0x04: response = 2 * points + 13; break;
-        case 0x0F: request = bits + 17; break;
-        case 0x10: request = 2 * points + 17; break;
-        default: break;
+        case 0x04:
+            response = 2 * points + 13;
+            break;
+        case 0x0F:
+            request = bits + 17;
+            break;
+        case 0x10:
+            request = 2 * points + 17;
+            break;
+        default:
+            break;
     }
     Ports.TxTimeout.Ticks = charTicks(request);
     Ports.ResponseTimeout.Ticks =

@@ -12,12 +12,12 @@ namespace kestro {
 
 // Watches a port's traffic and drives the two status lights.
 class StatusLightMonitor {
-public:
+  public:
     virtual ~StatusLightMonitor() = default;
 };
 
 class LinkPlatform {
-public:
+  public:
     virtual ~LinkPlatform() = default;
     virtual std::unique_ptr<PortComponent> createPort() = 0;
     // Takes over the port's trigger events and passes each one on to the
@@ -29,7 +29,7 @@ public:
 
 // Status bar panels written by the core: panel 0 (port) and panel 2 (status).
 class StatusLine {
-public:
+  public:
     virtual ~StatusLine() = default;
     virtual void showStatus(const std::string& text, bool red) = 0;
     virtual void showPort(const std::string& text) = 0;
@@ -41,8 +41,8 @@ struct LinkHost {
     std::function<int()> slaveIdValue;  // the main window's Slave ID field
     std::function<bool()> selectPort;   // port selection; opens the chosen port
     std::function<void(bool)> enablePollTimer;
-    std::function<void()> reportNoPort;  // beep and "No COM port defined..." message
-    std::function<void()> refreshIfValid;  // live display after each processed frame
+    std::function<void()> reportNoPort;       // beep and "No COM port defined..." message
+    std::function<void()> refreshIfValid;     // live display after each processed frame
     std::function<void(int code)> errorHook;  // observer for tests; the program sets none
 };
 

@@ -28,7 +28,7 @@ using TriggerHandle = uint16_t;
 constexpr int kTickMs = 55;
 
 class PortComponent {
-public:
+  public:
     virtual ~PortComponent() = default;
 
     // Line settings: applied when the port opens. DTR and RTS also take
@@ -68,27 +68,30 @@ public:
     // Fired after every put block; feeds the transmit status light.
     std::function<void(int count)> OnTransmit;
 
-protected:
+  protected:
     virtual void writeBlock(const uint8_t* data, int length) = 0;
     virtual void applyModemLines() {}
 
-private:
+  private:
     LineSettings settings_;
 };
 
 inline void PortComponent::setDTR(bool on) {
     settings_.dtr = on;
-    if (isOpen()) applyModemLines();
+    if (isOpen())
+        applyModemLines();
 }
 
 inline void PortComponent::setRTS(bool on) {
     settings_.rts = on;
-    if (isOpen()) applyModemLines();
+    if (isOpen())
+        applyModemLines();
 }
 
 inline void PortComponent::putBlock(const uint8_t* data, int length) {
     writeBlock(data, length);
-    if (OnTransmit) OnTransmit(length);
+    if (OnTransmit)
+        OnTransmit(length);
 }
 
 }  // namespace kestro

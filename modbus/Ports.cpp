@@ -31,26 +31,37 @@ void StartCommunications() {
     ResetMasterTables();
     const bool chosen = Host.selectPort && Host.selectPort();
     if (chosen) {
-        if (Host.enablePollTimer) Host.enablePollTimer(true);
+        if (Host.enablePollTimer)
+            Host.enablePollTimer(true);
     } else if (Host.reportNoPort) {
         Host.reportNoPort();
     }
 }
 
 void StopCommunications() {
-    if (Host.enablePollTimer) Host.enablePollTimer(false);
+    if (Host.enablePollTimer)
+        Host.enablePollTimer(false);
     ClosePort();
 }
 
-void ComPortOpen() { Ports.PortOpenSignal = true; }
-void ComPortClose() { Ports.PortOpenSignal = false; }
-void ComPortTriggerTimer(TriggerHandle handle) { OnTimerTrigger(handle); }
-void ComPortTriggerAvail(int count) { OnDataAvailable(count); }
+void ComPortOpen() {
+    Ports.PortOpenSignal = true;
+}
+void ComPortClose() {
+    Ports.PortOpenSignal = false;
+}
+void ComPortTriggerTimer(TriggerHandle handle) {
+    OnTimerTrigger(handle);
+}
+void ComPortTriggerAvail(int count) {
+    OnDataAvailable(count);
+}
 
 namespace {
 
 void pause(int ms) {
-    if (Host.platform) Host.platform->pause(ms);
+    if (Host.platform)
+        Host.platform->pause(ms);
 }
 
 void addTriggers(PortComponent& port) {
@@ -64,7 +75,8 @@ void addTriggers(PortComponent& port) {
 }  // namespace
 
 void OpenPort(uint16_t portNumber) {
-    if (!Host.platform) return;
+    if (!Host.platform)
+        return;
     // Nothing is sent while the port is replaced: the poll ticks inside the
     // pauses would use a port without its triggers.
     Ports.PortOpen = false;
@@ -73,7 +85,8 @@ void OpenPort(uint16_t portNumber) {
         pause(500);
     }
     // A transaction of the old port would never see its time-out.
-    if (Ports.AwaitingResponse || Ports.TxPending) AbandonTransaction();
+    if (Ports.AwaitingResponse || Ports.TxPending)
+        AbandonTransaction();
     Ports.StatusLights.reset();
     Ports.ComPort = Host.platform->createPort();
     PortComponent& port = *Ports.ComPort;
@@ -95,13 +108,15 @@ void OpenPort(uint16_t portNumber) {
     port.OnTriggerAvail = ComPortTriggerAvail;
     addTriggers(port);
     Ports.StatusLights = Host.platform->createStatusLights(port);
-    if (Host.status) Host.status->showPort("COM" + std::to_string(portNumber) + ",9600,N,8,1");
+    if (Host.status)
+        Host.status->showPort("COM" + std::to_string(portNumber) + ",9600,N,8,1");
 }
 
 // A port whose device went away has closed itself; it is released all the
 // same, so that it stops looking for the device.
 void ClosePort() {
-    if (!Ports.ComPort) return;
+    if (!Ports.ComPort)
+        return;
     if (Ports.ComPort->isOpen()) {
         Ports.ComPort->setRTS(false);
         Ports.ComPort->setDTR(false);

@@ -5,30 +5,44 @@ namespace kestro {
 
 void ErrorHook(int code) {
     // The program does nothing with the codes; tests may observe them.
-    if (Host.errorHook) Host.errorHook(code);
+    if (Host.errorHook)
+        Host.errorHook(code);
 }
 
 void SetStatus(const std::string& text, int kind) {
-    if (Host.status) Host.status->showStatus(text, kind == 0 || kind == 1);
+    if (Host.status)
+        Host.status->showStatus(text, kind == 0 || kind == 1);
 }
 
 void ShowQueryStatus(const std::string& text) {
-    if (Host.status) Host.status->showStatus(text, false);
+    if (Host.status)
+        Host.status->showStatus(text, false);
 }
 
 void RecordFailure(int function, int kind) {
     switch (function) {
         case 0x01:
-        case 0x05: DB_Modbus.CoilDataValid = false; break;
-        case 0x02: DB_Modbus.InputStatusValid = false; break;
+        case 0x05:
+            DB_Modbus.CoilDataValid = false;
+            break;
+        case 0x02:
+            DB_Modbus.InputStatusValid = false;
+            break;
         case 0x03:
-        case 0x06: DB_Modbus.HoldingRegistersValid = false; break;
-        case 0x04: DB_Modbus.InputRegistersValid = false; break;
-        default: break;
+        case 0x06:
+            DB_Modbus.HoldingRegistersValid = false;
+            break;
+        case 0x04:
+            DB_Modbus.InputRegistersValid = false;
+            break;
+        default:
+            break;
     }
-    if (kind < 0 || kind > 15) return;
+    if (kind < 0 || kind > 15)
+        return;
     const uint16_t bit = uint16_t(1u << kind);
-    if (DB_Modbus.ErrorLatch & bit) return;
+    if (DB_Modbus.ErrorLatch & bit)
+        return;
     DB_Modbus.ErrorLatch |= bit;
     ErrorHook(kind + 8);
 }

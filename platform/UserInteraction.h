@@ -25,7 +25,7 @@ struct FileDialogRequest {
 };
 
 class UserInteraction {
-public:
+  public:
     virtual ~UserInteraction() = default;
     virtual void beep(Beep kind) = 0;
     virtual Answer message(MessageKind kind, const QString& text, Buttons buttons) = 0;
@@ -39,7 +39,7 @@ void SetInteraction(UserInteraction* service);
 
 // Message boxes, file dialogs and system beeps on Qt Widgets.
 class QtInteraction : public UserInteraction {
-public:
+  public:
     void beep(Beep kind) override;
     Answer message(MessageKind kind, const QString& text, Buttons buttons) override;
     std::optional<QString> chooseFile(const FileDialogRequest& request) override;

@@ -28,6 +28,8 @@ extern bool ConfigSaved;
 extern bool FullMode;
 
 // The current configuration file: Path followed directly by FileName.
-inline QString CurrentConfigFile() { return Settings.Path + Settings.FileName; }
+inline QString CurrentConfigFile() {
+    return Settings.Path + Settings.FileName;
+}
 
 }  // namespace kestro

@@ -11,7 +11,7 @@
 namespace kestro {
 
 class Platform : public LinkPlatform {
-public:
+  public:
     virtual std::unique_ptr<WindowTimer> createTimer() = 0;
 };
 

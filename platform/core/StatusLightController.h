@@ -8,13 +8,13 @@
 namespace kestro {
 
 class StatusLight {
-public:
+  public:
     virtual ~StatusLight() = default;
     virtual void setLit(bool lit) = 0;
 };
 
 class StatusLightController : public StatusLightMonitor {
-public:
+  public:
     StatusLightController(StatusLight* txdLight, StatusLight* rxdLight);
     ~StatusLightController() override;
 
@@ -26,7 +26,7 @@ public:
     void setComPort(PortComponent* port);
     void setMonitoring(bool on);
 
-private:
+  private:
     void light(StatusLight* lamp, TriggerHandle off, int ticks);
 
     StatusLight* txd_;

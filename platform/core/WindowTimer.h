@@ -6,7 +6,7 @@
 namespace kestro {
 
 class WindowTimer {
-public:
+  public:
     virtual ~WindowTimer() = default;
     virtual void setInterval(int ms) = 0;
     virtual void setEnabled(bool enabled) = 0;

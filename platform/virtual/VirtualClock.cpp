@@ -9,7 +9,8 @@ void VirtualClock::atUs(int64_t timeUs, std::function<void()> fn) {
 }
 
 bool VirtualClock::runOne(int64_t limit) {
-    if (events_.empty() || events_.top().time > limit) return false;
+    if (events_.empty() || events_.top().time > limit)
+        return false;
     Event event = events_.top();
     events_.pop();
     now_ = std::max(now_, event.time);

@@ -11,13 +11,15 @@
 namespace kestro {
 
 class VirtualClock {
-public:
+  public:
     int64_t nowUs() const { return now_; }
     int64_t nowMs() const { return now_ / 1000; }
 
     void atUs(int64_t timeUs, std::function<void()> fn);
     void afterUs(int64_t delayUs, std::function<void()> fn) { atUs(now_ + delayUs, std::move(fn)); }
-    void afterMs(int64_t delayMs, std::function<void()> fn) { afterUs(delayMs * 1000, std::move(fn)); }
+    void afterMs(int64_t delayMs, std::function<void()> fn) {
+        afterUs(delayMs * 1000, std::move(fn));
+    }
 
     // Runs every event due within the next `us` microseconds. May be called
     // from inside an event (a nested wait); time never runs backwards.
@@ -28,7 +30,7 @@ public:
 
     uint64_t eventsRun() const { return eventsRun_; }
 
-private:
+  private:
     struct Event {
         int64_t time;
         uint64_t seq;

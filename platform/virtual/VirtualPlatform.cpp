@@ -4,35 +4,44 @@ namespace kestro {
 
 VirtualTimer::VirtualTimer(VirtualClock& clock) : clock_(clock) {}
 
-VirtualTimer::~VirtualTimer() { *alive_ = false; }
+VirtualTimer::~VirtualTimer() {
+    *alive_ = false;
+}
 
 void VirtualTimer::setInterval(int ms) {
     intervalMs_ = ms > 0 ? ms : 1;
-    if (enabled_) schedule();
+    if (enabled_)
+        schedule();
 }
 
 void VirtualTimer::setEnabled(bool enabled) {
-    if (enabled == enabled_) return;
+    if (enabled == enabled_)
+        return;
     enabled_ = enabled;
     ++generation_;
-    if (enabled_) schedule();
+    if (enabled_)
+        schedule();
 }
 
 void VirtualTimer::schedule() {
     const uint64_t generation = ++generation_;
     std::weak_ptr<bool> alive = alive_;
     clock_.afterMs(intervalMs_, [this, alive, generation] {
-        if (alive.expired() || generation != generation_ || !enabled_) return;
+        if (alive.expired() || generation != generation_ || !enabled_)
+            return;
         schedule();
-        if (OnTimer) OnTimer();
+        if (OnTimer)
+            OnTimer();
     });
 }
 
 std::unique_ptr<PortComponent> VirtualPlatform::createPort() {
     auto created = std::make_unique<VirtualPort>(clock);
-    if (!devicePresent) created->unplug();
+    if (!devicePresent)
+        created->unplug();
     port = created.get();
-    if (OnPortCreated) OnPortCreated(*created);
+    if (OnPortCreated)
+        OnPortCreated(*created);
     return created;
 }
 

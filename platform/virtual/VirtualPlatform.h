@@ -13,14 +13,14 @@
 namespace kestro {
 
 class VirtualTimer : public WindowTimer {
-public:
+  public:
     explicit VirtualTimer(VirtualClock& clock);
     ~VirtualTimer() override;
     void setInterval(int ms) override;
     void setEnabled(bool enabled) override;
     bool enabled() const override { return enabled_; }
 
-private:
+  private:
     void schedule();
     VirtualClock& clock_;
     int intervalMs_ = 1000;
@@ -30,9 +30,10 @@ private:
 };
 
 class RecordingLight : public StatusLight {
-public:
+  public:
     void setLit(bool on) override {
-        if (on && !lit) ++flashes;
+        if (on && !lit)
+            ++flashes;
         lit = on;
     }
     bool lit = false;
@@ -40,7 +41,7 @@ public:
 };
 
 class VirtualPlatform : public Platform {
-public:
+  public:
     std::unique_ptr<PortComponent> createPort() override;
     std::unique_ptr<StatusLightMonitor> createStatusLights(PortComponent& port) override;
     void pause(int ms) override { clock.advanceMs(ms); }

@@ -15,7 +15,7 @@
 namespace kestro {
 
 class VirtualPort : public PortComponent {
-public:
+  public:
     explicit VirtualPort(VirtualClock& clock, int outBufferSize = 4096);
     ~VirtualPort() override;
 
@@ -44,10 +44,10 @@ public:
     int64_t charTimeUs() const;
     std::vector<uint8_t> written;  // every byte the master put on the line
 
-protected:
+  protected:
     void writeBlock(const uint8_t* data, int length) override;
 
-private:
+  private:
     struct Trigger {
         uint64_t generation = 0;
     };

@@ -19,7 +19,7 @@ struct StatusEntry {
 };
 
 class RecordingStatusLine : public StatusLine {
-public:
+  public:
     void showStatus(const std::string& text, bool red) override { shown.push_back({text, red}); }
     void showPort(const std::string& text) override { port = text; }
     std::string last() const { return shown.empty() ? "" : shown.back().text; }
@@ -32,14 +32,15 @@ public:
 inline std::vector<uint8_t> withCrc(std::vector<uint8_t> frame) {
     InitCrcTable();
     uint16_t crc = 0xFFFF;
-    for (uint8_t b : frame) crc = CrcUpdate(crc, b);
+    for (uint8_t b : frame)
+        crc = CrcUpdate(crc, b);
     frame.push_back(uint8_t(crc >> 8));
     frame.push_back(uint8_t(crc & 0xFF));
     return frame;
 }
 
 class LinkFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Host = LinkHost{};
         Host.platform = &platform;
@@ -63,7 +64,8 @@ protected:
     void send(std::vector<uint8_t> body, uint8_t function, int points) {
         BeginFrame(body[0], body[1]);
         ComputeTimeouts(function, points);
-        for (size_t i = 2; i < body.size(); ++i) PutByte(body[i]);
+        for (size_t i = 2; i < body.size(); ++i)
+            PutByte(body[i]);
         SendFrame();
         Ports.LastFunction = function;
     }

@@ -10,14 +10,15 @@ namespace {
 
 std::vector<uint8_t> withCrc(std::vector<uint8_t> frame) {
     uint16_t crc = 0xFFFF;
-    for (uint8_t b : frame) crc = CrcUpdate(crc, b);
+    for (uint8_t b : frame)
+        crc = CrcUpdate(crc, b);
     frame.push_back(uint8_t(crc >> 8));
     frame.push_back(uint8_t(crc & 0xFF));
     return frame;
 }
 
 class CrcTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { InitCrcTable(); }
 };
 

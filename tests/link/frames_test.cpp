@@ -26,9 +26,11 @@ TEST_F(FramesTest, EachFunctionPutsItsLayoutOnTheWire) {
         {"04h", [] { BuildRequest(1, 0x04, 1, nullptr, 0, 44); }, {1, 0x04, 0, 0, 0, 0x2C}},
         {"05h", [] { BuildSingleWrite(1, 0x05, 5, 0xFF00); }, {1, 0x05, 0, 4, 0xFF, 0}},
         {"06h", [] { BuildSingleWrite(17, 0x06, 2, 0x1234); }, {17, 0x06, 0, 1, 0x12, 0x34}},
-        {"0Fh", [&] { BuildRequest(1, 0x0F, 20, coils, 2, 10); },
+        {"0Fh",
+         [&] { BuildRequest(1, 0x0F, 20, coils, 2, 10); },
          {1, 0x0F, 0, 19, 0, 10, 2, 0xCD, 0x01}},
-        {"10h", [&] { BuildRequest(1, 0x10, 201, registers, 4, 2); },
+        {"10h",
+         [&] { BuildRequest(1, 0x10, 201, registers, 4, 2); },
          {1, 0x10, 0, 200, 0, 2, 4, 0x9E, 0xA9, 0, 1}},
     };
     VirtualPort& port = open();

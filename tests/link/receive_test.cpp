@@ -69,7 +69,8 @@ TEST_F(ReceiveTest, GarbageNeverOverrunsTheBuffer) {
     std::mt19937 random(7);
     for (int burst = 0; burst < 200; ++burst) {
         std::vector<uint8_t> noise(random() % 1500);
-        for (auto& b : noise) b = uint8_t(random());
+        for (auto& b : noise)
+            b = uint8_t(random());
         port.sendToMaster(noise, int(random() % 80), 1 + int(random() % 64), int(random() % 70));
         platform.clock.advanceMs(random() % 400);
         ASSERT_LE(Ports.RxCount, kMaxFrame);

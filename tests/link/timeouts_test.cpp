@@ -17,9 +17,9 @@ struct TimeoutCase {
 // Characters become ticks by c * 198 / 9600 (at least 1); the margin of
 // 1000 ms is 18 ticks.
 const TimeoutCase kTimeouts[] = {
-    {0x01, 16, 1, 20},   {0x01, 960, 1, 21},  {0x02, 8, 1, 20},  {0x03, 52, 1, 21},
-    {0x03, 120, 1, 24},  {0x04, 44, 1, 21},   {0x05, 1, 1, 20},  {0x06, 1, 1, 20},
-    {0x0F, 960, 2, 21},  {0x10, 27, 1, 20},   {0x10, 120, 5, 24},
+    {0x01, 16, 1, 20},  {0x01, 960, 1, 21}, {0x02, 8, 1, 20},   {0x03, 52, 1, 21},
+    {0x03, 120, 1, 24}, {0x04, 44, 1, 21},  {0x05, 1, 1, 20},   {0x06, 1, 1, 20},
+    {0x0F, 960, 2, 21}, {0x10, 27, 1, 20},  {0x10, 120, 5, 24},
 };
 
 }  // namespace
@@ -29,7 +29,8 @@ TEST_F(TimeoutTest, TicksPerFunction) {
     for (const auto& c : kTimeouts) {
         ComputeTimeouts(c.function, c.points);
         EXPECT_EQ(Ports.TxTimeout.Ticks, c.txTicks) << int(c.function) << "/" << c.points;
-        EXPECT_EQ(Ports.ResponseTimeout.Ticks, c.responseTicks) << int(c.function) << "/" << c.points;
+        EXPECT_EQ(Ports.ResponseTimeout.Ticks, c.responseTicks)
+            << int(c.function) << "/" << c.points;
     }
 }
 
@@ -102,7 +103,8 @@ TEST_F(TimeoutTest, FrameThatNeverFindsRoomIsDroppedAndTheWaitEnds) {
 TEST_F(TimeoutTest, TransmitBufferHoldsOneKilobyte) {
     open();
     BeginFrame(1, 0x10);
-    for (int i = 2; i < kMaxFrame; ++i) PutByte(0x5A);
+    for (int i = 2; i < kMaxFrame; ++i)
+        PutByte(0x5A);
     EXPECT_EQ(Ports.TxLength, kMaxFrame);
     EXPECT_TRUE(status.shown.empty());
 

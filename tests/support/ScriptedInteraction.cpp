@@ -6,7 +6,8 @@ namespace kestro::test {
 
 Answer ScriptedInteraction::message(MessageKind kind, const QString& text, Buttons buttons) {
     messages.push_back({kind, text, buttons});
-    if (buttons == Buttons::Ok) return Answer::Ok;
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
     if (answers.empty()) {
         ADD_FAILURE() << "unscripted question: " << text.toStdString();
         return Answer::No;
@@ -25,7 +26,8 @@ std::optional<QString> ScriptedInteraction::chooseFile(const FileDialogRequest& 
     const bool cancelled = !files.front().has_value();
     const QString path = files.front().value_or(QString());
     files.pop_front();
-    if (cancelled) return std::nullopt;
+    if (cancelled)
+        return std::nullopt;
     return path;
 }
 

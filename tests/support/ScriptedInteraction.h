@@ -17,7 +17,7 @@ struct ShownMessage {
 };
 
 class ScriptedInteraction : public UserInteraction {
-public:
+  public:
     ScriptedInteraction() { SetInteraction(this); }
     ~ScriptedInteraction() override { SetInteraction(nullptr); }
 
