@@ -54,8 +54,11 @@ bool IniStore::Open() {
         error_ = file.errorString();
         return false;
     }
-    // Bounded also when the file grows after the size was checked.
-    QByteArray bytes = file.read(MaxFileSize + 1);
+    // Bounded also when the file grows after the size was checked; read in
+    // pieces so that a small file costs no large buffer.
+    QByteArray bytes;
+    while (!file.atEnd() && bytes.size() <= MaxFileSize && file.error() == QFileDevice::NoError)
+        bytes += file.read(64 * 1024);
     if (file.error() != QFileDevice::NoError) {
         error_ = file.errorString();
         return false;
