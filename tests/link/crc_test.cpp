@@ -1,21 +1,9 @@
-#include <gtest/gtest.h>
-
-#include <vector>
-
-#include "Crc.h"
+#include "LinkFixture.h"
 
 using namespace kestro;
+using kestro::test::withCrc;
 
 namespace {
-
-std::vector<uint8_t> withCrc(std::vector<uint8_t> frame) {
-    uint16_t crc = 0xFFFF;
-    for (uint8_t b : frame)
-        crc = CrcUpdate(crc, b);
-    frame.push_back(uint8_t(crc >> 8));
-    frame.push_back(uint8_t(crc & 0xFF));
-    return frame;
-}
 
 class CrcTest : public ::testing::Test {
   protected:
