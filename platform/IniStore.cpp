@@ -2,8 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <limits>
+
+#include "FileReplace.h"
 
 namespace kestro {
 
@@ -54,11 +55,14 @@ bool IniStore::Open() {
         error_ = file.errorString();
         return false;
     }
-    // Bounded also when the file grows after the size was checked; read in
-    // pieces so that a small file costs no large buffer.
+    // One read of the size just seen, then pieces if the file grew since:
+    // bounded either way, and a small file costs no large buffer.
     QByteArray bytes;
-    while (!file.atEnd() && bytes.size() <= MaxFileSize && file.error() == QFileDevice::NoError)
-        bytes += file.read(64 * 1024);
+    qint64 piece = info.size() + 1;
+    while (!file.atEnd() && bytes.size() <= MaxFileSize && file.error() == QFileDevice::NoError) {
+        bytes += file.read(qMin(piece, MaxFileSize + 1 - bytes.size()));
+        piece = 64 * 1024;
+    }
     if (file.error() != QFileDevice::NoError) {
         error_ = file.errorString();
         return false;
@@ -78,24 +82,7 @@ bool IniStore::Close() {
     changed_ = false;
     if (!readable_)
         return false;  // error_ tells why it was not read or not opened
-    QSaveFile file(fileName_);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error_ = file.errorString();
-        return false;
-    }
-    // QSaveFile would still commit a file that a full disk cut short, so the
-    // written size is checked before the temporary file replaces the target.
-    const QByteArray& bytes = text_.bytes();
-    if (file.write(bytes) != bytes.size() || !file.flush() || file.size() != bytes.size()) {
-        error_ = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        error_ = file.errorString();
-        return false;
-    }
-    return true;
+    return ReplaceFileContents(fileName_, text_.bytes(), &error_);
 }
 
 QString IniStore::ReadString(const QString& section, const QString& key,

@@ -11,9 +11,9 @@
 //
 // Names are matched without regard to letter case; writing keeps every other
 // line of the file (see IniText.h for the line form and value escapes).
-// Close saves through a temporary file beside the target that then replaces
-// it, so a failed save (full disk, no permission, the target a folder)
-// leaves the old file whole. A file that cannot be read (not a plain file,
+// Close saves through a file beside the target that then replaces it (see
+// FileReplace.h), so a failed or killed save (full disk, no permission, the
+// target a folder) leaves the old file whole. A file that cannot be read (not a plain file,
 // larger than MaxFileSize, a read error) reads as empty and is never
 // overwritten by this store.
 

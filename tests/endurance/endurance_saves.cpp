@@ -26,6 +26,7 @@
 #include <utility>
 
 #include "Configuration.h"
+#include "FileReplace.h"
 #include "MainState.h"
 #include "SettingsFile.h"
 #include "UserInteraction.h"
@@ -155,19 +156,26 @@ bool learn(const QDir& dir, Known& known) {
            bytesOf(dir.filePath(kSettingsName)) == known.settings[1];
 }
 
-// Files other than the two: what a save killed before its rename left. The
-// first one's name is shown.
-int removeStrays(const QDir& dir) {
+// What the folder holds besides the two files: a save killed before its
+// rename leaves its file of the saving name (at most one per file, cleared
+// by the next save); anything else is a stray that should never be.
+struct Leftovers {
+    int saving = 0, strays = 0;
+};
+
+Leftovers leftoversIn(const QDir& dir) {
     static bool shown = false;
-    int strays = 0;
+    Leftovers found;
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
         if (name == kConfigName || name == kSettingsName)
             continue;
-        if (!std::exchange(shown, true))
-            std::printf("saves: a cut save left %s\n", qPrintable(name));
-        strays += QFile::remove(dir.filePath(name));
+        const bool saving =
+            name == kConfigName + SavingSuffix || name == kSettingsName + SavingSuffix;
+        ++(saving ? found.saving : found.strays);
+        if (!saving && !std::exchange(shown, true))
+            std::printf("saves: STRAY: %s\n", qPrintable(name));
     }
-    return strays;
+    return found;
 }
 
 int parent(const QString& self, int saves, unsigned seed, int maxDelayMs) {
@@ -191,7 +199,7 @@ int parent(const QString& self, int saves, unsigned seed, int maxDelayMs) {
 
     std::mt19937 rng(seed);
     std::uniform_int_distribution<int> delayUs(0, maxDelayMs * 1000);
-    int torn = 0, strayKills = 0, changed = 0, childFailures = 0;
+    int torn = 0, savingKills = 0, strays = 0, changed = 0, childFailures = 0;
     int last[2] = {1, 1};
     for (int trial = 1; trial <= saves; ++trial) {
         QProcess child;
@@ -220,21 +228,23 @@ int parent(const QString& self, int saves, unsigned seed, int maxDelayMs) {
                 last[file] = held[file];
             }
         }
-        strayKills += removeStrays(dir) > 0;
+        const Leftovers left = leftoversIn(dir);
+        savingKills += left.saving > 0;
+        strays += left.strays;
     }
+    // The next save clears what the last kill left.
+    const bool cleared = save(dir, 1) && leftoversIn(dir).saving == 0;
     std::printf(
         "saves: %d kills during the save loop (seed %u, 0-%d ms after it began, in %s), "
         "%d torn files\n",
         saves, seed, maxDelayMs, qPrintable(QDir::tempPath()), torn);
-    // A save cut between writing its temporary file and renaming it over the
-    // target leaves the temporary file: whole files stay, strays gather.
     std::printf(
-        "saves: %d times a file was found changed, %d kills left a stray temporary "
-        "file\n",
-        changed, strayKills);
+        "saves: %d times a file was found changed; %d kills left a file of the saving name, "
+        "%s by the next save; %d other files left\n",
+        changed, savingKills, cleared ? "cleared" : "NOT CLEARED", strays);
     if (childFailures)
         std::printf("saves: %d children stopped saving by themselves\n", childFailures);
-    return torn == 0 && childFailures == 0 ? 0 : 1;
+    return torn == 0 && strays == 0 && cleared && childFailures == 0 ? 0 : 1;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <random>
 
+#include "FileReplace.h"
 #include "IniFixture.h"
 
 namespace kestro::test {
@@ -81,6 +82,47 @@ TEST_F(IniFiles, AFailedWriteLeavesTheOldFileWhole) {
     EXPECT_FALSE(store.ErrorString().isEmpty());
     EXPECT_EQ(take(), kGood);
     EXPECT_EQ(entries(), QStringList{"test.ini"}) << "no temporary file left behind";
+}
+
+// A save killed before its rename leaves its file of the saving name; the
+// next save of the target takes that place again and leaves nothing.
+TEST_F(IniFiles, WhatACutSaveLeftIsClearedByTheNextSave) {
+    put("[SYSTEM]\nName=Bo", "test.ini" + SavingSuffix);
+    IniStore store = storeOn(kGood);
+    store.WriteInteger("SYSTEM", "Baud", 1200);
+    ASSERT_TRUE(store.Close()) << store.ErrorString().toStdString();
+    EXPECT_EQ(entries(), QStringList{"test.ini"});
+    EXPECT_TRUE(take().contains("Baud=1200"));
+}
+
+// Someone else's link in the saving place must not carry the save elsewhere.
+TEST_F(IniFiles, ALinkInTheSavingPlaceIsNotFollowed) {
+    put("precious", "other.txt");
+    ASSERT_TRUE(QFile::link(path("other.txt"), path("test.ini" + SavingSuffix)));
+    IniStore store = storeOn(kGood);
+    store.WriteInteger("SYSTEM", "Baud", 1200);
+    ASSERT_TRUE(store.Close()) << store.ErrorString().toStdString();
+    EXPECT_EQ(take("other.txt"), "precious");
+    EXPECT_EQ((QStringList{"other.txt", "test.ini"}), entries());
+    EXPECT_TRUE(take().contains("Baud=1200"));
+}
+
+// A saved file keeps its permissions, and a file reached through a link is
+// saved where the link points, the link staying a link.
+TEST_F(IniFiles, ASaveKeepsPermissionsAndLinks) {
+    put(kGood, "real.ini");
+    const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(path("real.ini"), mode));
+    ASSERT_TRUE(QFile::link(path("real.ini"), path("link.ini")));
+    IniStore store(path("link.ini"));
+    ASSERT_TRUE(store.Open());
+    store.WriteInteger("SYSTEM", "Baud", 1200);
+    ASSERT_TRUE(store.Close()) << store.ErrorString().toStdString();
+    EXPECT_TRUE(QFileInfo(path("link.ini")).isSymLink());
+    EXPECT_TRUE(take("real.ini").contains("Baud=1200"));
+    // Owner, group and others; the "user" flags depend on who runs the test.
+    EXPECT_EQ(int(QFileInfo(path("real.ini")).permissions() & 0x7077), int(mode));
+    EXPECT_EQ((QStringList{"link.ini", "real.ini"}), entries());
 }
 
 TEST_F(IniFiles, AFolderThatCannotBeWrittenReportsTheError) {
