@@ -73,7 +73,7 @@ void benchProcessResponse() {
     std::vector<uint8_t> body = {0x01, 0x04, 88};
     for (int i = 0; i < 88; ++i)
         body.push_back(uint8_t(i));
-    const std::vector<uint8_t> frame = FrameWithCrc(body);
+    const std::vector<uint8_t> frame = WithCrc(body);
     std::copy(frame.begin(), frame.end(), Ports.RxBuffer);
     Ports.RxCount = int32_t(frame.size());
     Ports.TxState = 4;

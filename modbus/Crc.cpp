@@ -27,4 +27,15 @@ bool CrcCheck(const uint8_t* buffer, int n) {
     return crc == 0;
 }
 
+std::vector<uint8_t> WithCrc(std::vector<uint8_t> frame) {
+    if (CrcTable[1] == 0)  // not built yet
+        InitCrcTable();
+    uint16_t crc = 0xFFFF;
+    for (uint8_t b : frame)
+        crc = CrcUpdate(crc, b);
+    frame.push_back(uint8_t(crc >> 8));
+    frame.push_back(uint8_t(crc & 0xFF));
+    return frame;
+}
+
 }  // namespace kestro

@@ -70,13 +70,9 @@ class Responder {
         }
     }
     void answer() {
-        std::vector<uint8_t> frame = {0x01, 0x04, 88};
-        frame.resize(3 + 88, 0);
-        uint16_t crc = 0xFFFF;
-        for (const uint8_t b : frame)
-            crc = CrcUpdate(crc, b);
-        frame.push_back(uint8_t(crc >> 8));
-        frame.push_back(uint8_t(crc & 0xFF));
+        std::vector<uint8_t> body = {0x01, 0x04, 88};
+        body.resize(3 + 88, 0);
+        const std::vector<uint8_t> frame = WithCrc(body);
         if (::write(master_, frame.data(), frame.size()) == ssize_t(frame.size()))
             ++answered;
     }

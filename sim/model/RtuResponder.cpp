@@ -15,16 +15,6 @@ void ensureCrcTable() {
 
 }  // namespace
 
-std::vector<uint8_t> withCrc(std::vector<uint8_t> frame) {
-    ensureCrcTable();
-    uint16_t crc = 0xFFFF;
-    for (uint8_t b : frame)
-        crc = CrcUpdate(crc, b);
-    frame.push_back(uint8_t(crc >> 8));
-    frame.push_back(uint8_t(crc & 0xFF));
-    return frame;
-}
-
 RtuResponder::RtuResponder(DeviceModel& model, VirtualClock& clock)
     : model_(model), clock_(clock), modelTimeUs_(clock.nowUs()) {
     ensureCrcTable();
@@ -128,7 +118,7 @@ void RtuResponder::serveFrame(VirtualPort& port, const std::vector<uint8_t>& fra
         std::vector<uint8_t> out = {uint8_t(slave)};
         const auto pdu = responsePdu(request, reply);
         out.insert(out.end(), pdu.begin(), pdu.end());
-        out = withCrc(out);
+        out = WithCrc(out);
         if (!OnReply || OnReply(out))
             port.sendToMaster(out, replyDelayMs, chunkBytes, gapMs);
     }

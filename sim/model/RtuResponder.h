@@ -53,7 +53,4 @@ class RtuResponder {
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
-// The frame with its CRC appended, low byte first on the wire.
-std::vector<uint8_t> withCrc(std::vector<uint8_t> frame);
-
 }  // namespace kestro::sim

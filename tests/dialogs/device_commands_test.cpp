@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "Calibrate.h"
+#include "Crc.h"
 #include "DeviceCommands.h"
 #include "DialogFixture.h"
 #include "Driver_Modbus.h"
@@ -28,10 +29,10 @@ std::function<bool(std::vector<uint8_t>&)> spoilReplies(uint8_t function, ReplyF
             return true;
         switch (fault) {
             case ReplyFault::Exception:
-                frame = sim::withCrc({frame[0], uint8_t(function | 0x80), 0x04});
+                frame = WithCrc({frame[0], uint8_t(function | 0x80), 0x04});
                 return true;
             case ReplyFault::WrongEcho:
-                frame = sim::withCrc(
+                frame = WithCrc(
                     {frame[0], frame[1], frame[2], frame[3], frame[4], uint8_t(frame[5] + 1)});
                 return true;
             case ReplyFault::NoAnswer:
@@ -132,7 +133,7 @@ TEST_F(ConfigCommandTest, AnExceptionToTheScanReadIsNoOutcomeOfTheCommand) {
         responder.OnReply = [&](std::vector<uint8_t>& frame) {
             if (frame[1] == 0x04 && !spoiled) {
                 spoiled = true;
-                frame = sim::withCrc({frame[0], 0x84, 0x06});  // busy
+                frame = WithCrc({frame[0], 0x84, 0x06});  // busy
             }
             return true;
         };

@@ -2,6 +2,7 @@
 // shows on the status line.
 #include <algorithm>
 
+#include "Crc.h"
 #include "EngineTest.h"
 
 using namespace kestro;
@@ -318,7 +319,7 @@ TEST_F(ResponseTest, BadFrameLeavesTheTransactionOpenUntilAGoodFrame) {
 
         Body good = {0x01, 0x04, 88};
         good.resize(3 + 88, 0x11);
-        rig.port().sendToMaster(FrameWithCrc(good));
+        rig.port().sendToMaster(WithCrc(good));
         ASSERT_TRUE(waitForStatus("Valid response received <04h>.", 1000));
         EXPECT_EQ(DB_Modbus.InputRegisterTable[0], 0x1111);
         EXPECT_FALSE(rig.status.saw("No response from slave device."));
@@ -476,7 +477,7 @@ TEST_F(ResponseTest, AnswerBeforeTheRequestLeftIsIgnored) {
     rig.afterPollTick = [&] {
         if (injected || !Ports.TxPending)
             return;
-        rig.port().sendToMaster(FrameWithCrc({0x01, 0x10, 0x00, 0x00, 0x00, 120}));
+        rig.port().sendToMaster(WithCrc({0x01, 0x10, 0x00, 0x00, 0x00, 120}));
         injected = true;
     };
     ASSERT_TRUE(rig.runUntil([] { return !DB_Modbus.RequestPending; }, 5000));

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "Crc.h"
 #include "EngineTest.h"
 
 using namespace kestro;
@@ -212,7 +213,7 @@ TEST_F(ScanTest, FrameCompleteBeforeARequestIsNotItsAnswer) {
             firstAnswer.push_back(uint8_t((r.start + i + 1) >> 8));
             firstAnswer.push_back(uint8_t((r.start + i + 1) & 0xFF));
         }
-        firstAnswer = FrameWithCrc(firstAnswer);
+        firstAnswer = WithCrc(firstAnswer);
     };
     for (int i = 0; i < 40 && !(DB_Modbus.Remaining == 120 && !Ports.AwaitingResponse); ++i)
         step();

@@ -28,17 +28,6 @@ class RecordingStatusLine : public StatusLine {
     std::string port;
 };
 
-// The frame followed by its CRC, low byte first.
-inline std::vector<uint8_t> withCrc(std::vector<uint8_t> frame) {
-    InitCrcTable();
-    uint16_t crc = 0xFFFF;
-    for (uint8_t b : frame)
-        crc = CrcUpdate(crc, b);
-    frame.push_back(uint8_t(crc >> 8));
-    frame.push_back(uint8_t(crc & 0xFF));
-    return frame;
-}
-
 class LinkFixture : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -1,7 +1,7 @@
 #include "LinkFixture.h"
 
 using namespace kestro;
-using kestro::test::withCrc;
+using kestro::WithCrc;
 
 namespace {
 
@@ -21,7 +21,7 @@ TEST_F(CrcTest, TableHoldsByteSwappedModbusEntries) {
 }
 
 TEST_F(CrcTest, StandingRequestEndsInF1D7) {
-    const auto frame = withCrc({0x01, 0x04, 0x00, 0x00, 0x00, 0x2C});
+    const auto frame = WithCrc({0x01, 0x04, 0x00, 0x00, 0x00, 0x2C});
     ASSERT_EQ(frame.size(), 8u);
     EXPECT_EQ(frame[6], 0xF1);
     EXPECT_EQ(frame[7], 0xD7);
@@ -29,7 +29,7 @@ TEST_F(CrcTest, StandingRequestEndsInF1D7) {
 }
 
 TEST_F(CrcTest, EverySingleBitFlipFails) {
-    const auto good = withCrc({0x11, 0x03, 0x02, 0x4B, 0x00});
+    const auto good = WithCrc({0x11, 0x03, 0x02, 0x4B, 0x00});
     for (size_t byte = 0; byte < good.size(); ++byte) {
         for (int bit = 0; bit < 8; ++bit) {
             auto bad = good;

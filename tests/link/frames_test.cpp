@@ -38,7 +38,7 @@ TEST_F(FramesTest, EachFunctionPutsItsLayoutOnTheWire) {
         port.written.clear();
         Ports.AwaitingResponse = false;
         c.build();
-        EXPECT_EQ(port.written, withCrc(c.body)) << c.name;
+        EXPECT_EQ(port.written, WithCrc(c.body)) << c.name;
         EXPECT_EQ(Ports.LastFunction, c.body[1]) << c.name;
     }
 }

@@ -39,15 +39,6 @@ class Lamp : public StatusLight {
     int flashes = 0;
 };
 
-std::vector<uint8_t> withCrc(std::vector<uint8_t> frame) {
-    uint16_t crc = 0xFFFF;
-    for (uint8_t b : frame)
-        crc = CrcUpdate(crc, b);
-    frame.push_back(uint8_t(crc >> 8));
-    frame.push_back(uint8_t(crc & 0xFF));
-    return frame;
-}
-
 // Read input registers 1 and 2 of slave 1, as the wire carries it.
 const std::vector<uint8_t> kRequest = {0x01, 0x04, 0x00, 0x00, 0x00, 0x02, 0x71, 0xCB};
 
@@ -111,7 +102,7 @@ TEST_F(LinkOnPtyTest, RequestGoesOutAndTheReplyIsCollectedAsOneFrame) {
     EXPECT_FALSE(Ports.TxPending);
     EXPECT_EQ(pty.read(kRequest.size()), kRequest);
 
-    const auto reply = withCrc({0x01, 0x04, 0x04, 0x00, 0x01, 0x00, 0x02});
+    const auto reply = WithCrc({0x01, 0x04, 0x04, 0x00, 0x01, 0x00, 0x02});
     ASSERT_TRUE(answer(pty, reply));
     EXPECT_EQ(received(), reply);
     EXPECT_EQ(tx.flashes, 1);
@@ -135,7 +126,7 @@ TEST_F(LinkOnPtyTest, RequestsTimeOutWhileTheDeviceIsGoneAndPollingResumesWhenIt
     ASSERT_TRUE(waitUntil([] { return Ports.PortOpenSignal; }, 2500));
     sendRequest();
     EXPECT_EQ(replugged.read(kRequest.size()), kRequest);
-    const auto reply = withCrc({0x01, 0x04, 0x04, 0x12, 0x34, 0x56, 0x78});
+    const auto reply = WithCrc({0x01, 0x04, 0x04, 0x12, 0x34, 0x56, 0x78});
     ASSERT_TRUE(answer(replugged, reply));
     EXPECT_EQ(received(), reply);
 }

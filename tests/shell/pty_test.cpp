@@ -39,15 +39,6 @@ class Holder {
     int fd_;
 };
 
-std::vector<uint8_t> WithCrc(std::vector<uint8_t> frame) {
-    uint16_t crc = 0xFFFF;
-    for (const uint8_t b : frame)
-        crc = CrcUpdate(crc, b);
-    frame.push_back(uint8_t(crc >> 8));
-    frame.push_back(uint8_t(crc & 0xFF));
-    return frame;
-}
-
 }  // namespace
 
 TEST_F(ShellTest, APortHeldByAnotherProgramIsListedAndAMissingOneIsNot) {

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "Crc.h"
 #include "RtuResponder.h"
 
 extern char** environ;
@@ -139,7 +140,7 @@ void RawLink::close() {
 }
 
 void RawLink::send(const std::vector<uint8_t>& frame) {
-    const auto bytes = withCrc(frame);
+    const auto bytes = WithCrc(frame);
     sentUs_ = monotonicUs();
     if (write(fd_, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
         sentUs_ = -1;
@@ -173,7 +174,7 @@ std::vector<uint8_t> joined(const std::vector<Arrival>& arrivals) {
 }
 
 bool crcOk(const std::vector<uint8_t>& frame) {
-    return frame.size() >= 4 && withCrc({frame.begin(), frame.end() - 2}) == frame;
+    return frame.size() >= 4 && WithCrc({frame.begin(), frame.end() - 2}) == frame;
 }
 
 TempDir::TempDir() {

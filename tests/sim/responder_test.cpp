@@ -26,7 +26,7 @@ class ResponderTest : public ::testing::Test {
     // Writes the frame with its CRC and returns what came back within 500 ms.
     std::vector<uint8_t> transact(std::vector<uint8_t> frame) {
         received.clear();
-        frame = withCrc(frame);
+        frame = WithCrc(frame);
         port.putBlock(frame.data(), int(frame.size()));
         clock.advanceMs(500);
         return received;
@@ -61,7 +61,7 @@ TEST_F(ResponderTest, StandingReadGetsTheInputImageOfThatMoment) {
 }
 
 TEST_F(ResponderTest, ReplyTakesItsByteTimesOnTheLine) {
-    std::vector<uint8_t> frame = withCrc({0x01, 0x03, 0x00, 0x00, 0x00, 0x34});
+    std::vector<uint8_t> frame = WithCrc({0x01, 0x03, 0x00, 0x00, 0x00, 0x34});
     port.putBlock(frame.data(), int(frame.size()));
     // 8 request bytes, the reply delay, 109 reply bytes.
     const int64_t due = (8 + 109) * port.charTimeUs() + responder.replyDelayMs * 1000;
@@ -73,7 +73,7 @@ TEST_F(ResponderTest, ReplyTakesItsByteTimesOnTheLine) {
 }
 
 TEST_F(ResponderTest, StaysSilentOnDamagedOrForeignFrames) {
-    auto damaged = withCrc({0x01, 0x04, 0x00, 0x00, 0x00, 0x2C});
+    auto damaged = WithCrc({0x01, 0x04, 0x00, 0x00, 0x00, 0x2C});
     damaged[3] ^= 0x01;
     received.clear();
     port.putBlock(damaged.data(), int(damaged.size()));
@@ -84,7 +84,7 @@ TEST_F(ResponderTest, StaysSilentOnDamagedOrForeignFrames) {
 }
 
 TEST_F(ResponderTest, FrameSplitAcrossWritesIsOneFrame) {
-    const auto frame = withCrc({0x01, 0x04, 0x00, 0x24, 0x00, 0x02});
+    const auto frame = WithCrc({0x01, 0x04, 0x00, 0x24, 0x00, 0x02});
     port.putBlock(frame.data(), 3);
     port.putBlock(frame.data() + 3, int(frame.size()) - 3);
     clock.advanceMs(500);
@@ -94,9 +94,9 @@ TEST_F(ResponderTest, FrameSplitAcrossWritesIsOneFrame) {
 
 TEST_F(ResponderTest, RefusedWriteAnswersTheModelsException) {
     std::vector<uint8_t> frame = {0x01, 0x10, 0x00, 0xC8, 0x00, 0x02, 0x04, 0x9E, 0xAA, 0x00, 0x01};
-    EXPECT_EQ(transact(frame), withCrc({0x01, 0x90, 0x03}));
-    EXPECT_EQ(transact({0x01, 0x06, 0x00, 0x00, 0x00, 0x01}), withCrc({0x01, 0x86, 0x01}));
-    EXPECT_EQ(transact({0x01, 0x04, 0x00, 0x2B, 0x00, 0x02}), withCrc({0x01, 0x84, 0x02}));
+    EXPECT_EQ(transact(frame), WithCrc({0x01, 0x90, 0x03}));
+    EXPECT_EQ(transact({0x01, 0x06, 0x00, 0x00, 0x00, 0x01}), WithCrc({0x01, 0x86, 0x01}));
+    EXPECT_EQ(transact({0x01, 0x04, 0x00, 0x2B, 0x00, 0x02}), WithCrc({0x01, 0x84, 0x02}));
 }
 
 TEST_F(ResponderTest, NewSlaveIdAnswersFromTheOldAddressThenFromTheNew) {
@@ -107,7 +107,7 @@ TEST_F(ResponderTest, NewSlaveIdAnswersFromTheOldAddressThenFromTheNew) {
         frame.push_back(uint8_t(value >> 8));
         frame.push_back(uint8_t(value));
     }
-    EXPECT_EQ(transact(frame), withCrc({0x01, 0x10, 0x00, 0x00, 0x00, 0x1B}));
+    EXPECT_EQ(transact(frame), WithCrc({0x01, 0x10, 0x00, 0x00, 0x00, 0x1B}));
     EXPECT_TRUE(transact({0x01, 0x04, 0x00, 0x00, 0x00, 0x02}).empty());
     EXPECT_EQ(transact({0x07, 0x04, 0x00, 0x00, 0x00, 0x02}).size(), 9u);
     ASSERT_EQ(events.size(), 2u);
@@ -147,7 +147,7 @@ TEST(ResponderPorts, ANewPortIsServedAndTheOldOneForgotten) {
         };
         port.setOpen(true);
     };
-    const auto frame = withCrc({0x01, 0x04, 0x00, 0x00, 0x00, 0x02});
+    const auto frame = WithCrc({0x01, 0x04, 0x00, 0x00, 0x00, 0x02});
     {
         auto first = std::make_unique<VirtualPort>(clock);
         open(*first);

@@ -7,10 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "Crc.h"
 #include "RtuResponder.h"
 #include "SimProcess.h"
 #include "SimTestSupport.h"
 
+using kestro::WithCrc;
 using namespace kestro::sim;
 using namespace kestro::sim::test;
 
@@ -86,7 +88,7 @@ TEST_F(SimProgram, PacesBothDirectionsLikeA9600BaudLine) {
 TEST_F(SimProgram, AppliedCommandsPrintOneJsonLineEach) {
     auto sim = start();
     connect();
-    EXPECT_EQ(link.transact(kResetKWh), withCrc({0x01, 0x10, 0x00, 0xC8, 0x00, 0x02}));
+    EXPECT_EQ(link.transact(kResetKWh), WithCrc({0x01, 0x10, 0x00, 0xC8, 0x00, 0x02}));
     EXPECT_EQ(sim->waitFor("energy_reset", 2000),
               "{\"event\":\"write\",\"block\":\"energy_reset\",\"selector\":1,\"meter\":\"kWh\"}");
     const auto meter = registersOf(link.transact({0x01, 0x04, 0x00, 0x20, 0x00, 0x02}));
@@ -104,17 +106,17 @@ TEST_F(SimProgram, RefusedRequestsAnswerTheModelsExceptions) {
     connect();
     auto badCode = frameOf(0x01, configurationBlock(9600, 1));
     badCode[8] ^= 0x01;  // code word 27080
-    EXPECT_EQ(link.transact(badCode), withCrc({0x01, 0x90, 0x03}));
+    EXPECT_EQ(link.transact(badCode), WithCrc({0x01, 0x90, 0x03}));
     EXPECT_NE(sim->waitFor("wrong code word", 2000), "");
-    EXPECT_EQ(link.transact({0x01, 0x03, 0x00, 0x00, 0x00, 0x36}), withCrc({0x01, 0x83, 0x02}));
-    EXPECT_EQ(link.transact({0x01, 0x05, 0x00, 0x00, 0xFF, 0x00}), withCrc({0x01, 0x85, 0x01}));
+    EXPECT_EQ(link.transact({0x01, 0x03, 0x00, 0x00, 0x00, 0x36}), WithCrc({0x01, 0x83, 0x02}));
+    EXPECT_EQ(link.transact({0x01, 0x05, 0x00, 0x00, 0xFF, 0x00}), WithCrc({0x01, 0x85, 0x01}));
 }
 
 TEST_F(SimProgram, NewSlaveIdTakesEffectAfterTheReplyAndForeignFramesAreIgnored) {
     auto sim = start();
     connect();
     EXPECT_EQ(link.transact(frameOf(0x01, configurationBlock(19200, 9))),
-              withCrc({0x01, 0x10, 0x00, 0x00, 0x00, 0x1B}));
+              WithCrc({0x01, 0x10, 0x00, 0x00, 0x00, 0x1B}));
     EXPECT_NE(sim->waitFor("\"event\":\"address\",\"slave_id\":9", 2000), "");
     // Several requests for other slaves in a row, then ours: none of ours
     // may be taken for another slave's reply.
@@ -179,7 +181,7 @@ TEST_F(SimProgram, ServesAnExistingTerminalWithPort) {
     SimProcess sim({RVX82A_SIM_PATH, "--port", terminal, "--slave-id", "3"});
     ASSERT_NE(sim.waitFor("\"port\":\"" + terminal + "\",\"slave_id\":3", 5000), "");
     // The simulator's side sets the line mode; we speak on the controlling side.
-    const auto request = withCrc({0x03, 0x04, 0x00, 0x12, 0x00, 0x02});
+    const auto request = WithCrc({0x03, 0x04, 0x00, 0x12, 0x00, 0x02});
     ASSERT_EQ(write(master, request.data(), request.size()), ssize_t(request.size()));
     std::vector<uint8_t> reply;
     const int64_t deadline = monotonicUs() + 2000000;

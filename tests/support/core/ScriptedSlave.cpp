@@ -27,16 +27,6 @@ bool inRange(uint16_t start, uint16_t count, int maxCount) {
 
 }  // namespace
 
-std::vector<uint8_t> FrameWithCrc(std::vector<uint8_t> frame) {
-    InitCrcTable();
-    uint16_t crc = 0xFFFF;
-    for (uint8_t b : frame)
-        crc = CrcUpdate(crc, b);
-    frame.push_back(uint8_t(crc >> 8));
-    frame.push_back(uint8_t(crc & 0xFF));
-    return frame;
-}
-
 Reply Reply::dropped() {
     Reply r;
     r.drop = true;
@@ -154,7 +144,7 @@ void ScriptedSlave::receive(VirtualPort& port, const VirtualClock& clock,
         body[0] = uint8_t(reply.address);
     if (reply.edit)
         reply.edit(body);
-    std::vector<uint8_t> answer = FrameWithCrc(body);
+    std::vector<uint8_t> answer = WithCrc(body);
     if (reply.corruptByte >= 0 && size_t(reply.corruptByte) < answer.size())
         answer[size_t(reply.corruptByte)] ^= 0xFF;
     if (!reply.raw.empty())

@@ -27,9 +27,6 @@
 
 namespace kestro::test {
 
-// The frame followed by its CRC, low byte first.
-std::vector<uint8_t> FrameWithCrc(std::vector<uint8_t> frame);
-
 // How one answer goes wrong (or not). The faults combine: the body is built,
 // then turned into an exception, given another function or address and
 // edited; the CRC is added; then a byte is corrupted; `raw` replaces it all.
