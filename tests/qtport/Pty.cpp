@@ -72,4 +72,8 @@ void DeviceLink::pointTo(const Pty& pty) {
     (void)::symlink(pty.slaveName().c_str(), path_.c_str());
 }
 
+void DeviceLink::remove() {
+    std::remove(path_.c_str());
+}
+
 }  // namespace kestro::test

@@ -42,6 +42,9 @@ class DeviceLink {
     DeviceLink();
     const std::string& path() const { return path_; }
     void pointTo(const Pty& pty);
+    // The adapter is gone, and its link with it (as udev removes it); the pty
+    // number is then free for any other process's pty.
+    void remove();
 
   private:
     QTemporaryDir dir_;

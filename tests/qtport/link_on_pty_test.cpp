@@ -113,6 +113,7 @@ TEST_F(LinkOnPtyTest, RequestGoesOutAndTheReplyIsCollectedAsOneFrame) {
 TEST_F(LinkOnPtyTest, RequestsTimeOutWhileTheDeviceIsGoneAndPollingResumesWhenItReturns) {
     OpenPort(kPort);
     ASSERT_TRUE(Ports.PortOpen);
+    link.remove();
     pty.closeMaster();
     ASSERT_TRUE(waitUntil([] { return !Ports.PortOpenSignal; }, 1000));
 

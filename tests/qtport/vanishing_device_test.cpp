@@ -13,6 +13,7 @@ class VanishingDeviceTest : public PortFixture {
     void unplug() {
         open();
         ASSERT_EQ(opened, 1);
+        link.remove();
         pty.closeMaster();
         ASSERT_TRUE(waitUntil([&] { return closed > 0; }, 1000));
     }
