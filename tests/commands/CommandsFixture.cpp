@@ -56,26 +56,10 @@ void CommandsTest::startProgramWith(const QString& name, const ConfigRecord& rec
 }
 
 ConfigRecord CommandsTest::sample() {
-    ConfigRecord record;
-    record.Name = "Feeder 3";
-    record.FirmwareVersion = "RVX82A V1.10";
-    record.SlaveID = 17;
-    record.Baud = 19200;
-    float value = 1.5f;
-    for (const auto field : ConfigFloats)
-        record.*field = value++;
+    ConfigRecord record = numberedRecord("Feeder 3", "RVX82A V1.10", 17, 19200, 1.5f);
     // The file keeps one voltage input value for all three phases.
     record.InpVr = record.InpVs = record.InpVt;
     return record;
-}
-
-std::string CommandsTest::describe(const ConfigRecord& record) {
-    QStringList fields{record.Name, record.FirmwareVersion.toUtf8().toHex(),
-                       QString::number(record.SlaveID), QString::number(record.Baud)};
-    for (const auto field : ConfigFloats)
-        fields << QString::number(record.*field, 'g', 9);
-    fields << QString::number(record.CalControl, 16);
-    return fields.join(" | ").toStdString();
 }
 
 void CommandsTest::writeConfigFile(const QString& path, const ConfigRecord& record) {

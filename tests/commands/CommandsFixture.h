@@ -15,6 +15,7 @@
 #include "DeviceModel.h"
 #include "EUnits.h"
 #include "RtuResponder.h"
+#include "SampleRecords.h"
 #include "ShellFixture.h"
 #include "StatusWin.h"
 #include "WireWrites.h"
@@ -40,8 +41,6 @@ class CommandsTest : public ShellTest {
 
     // A record that differs from the defaults in every field the file keeps.
     static ConfigRecord sample();
-    // Every field of a record as one line, for comparing records.
-    static std::string describe(const ConfigRecord& record);
     // Writes `record` as a configuration file, as Save would.
     static void writeConfigFile(const QString& path, const ConfigRecord& record);
     static void writeText(const QString& path, const QByteArray& text);

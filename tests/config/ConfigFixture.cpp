@@ -37,14 +37,7 @@ QByteArray ConfigFixture::take(const QString& name) const {
 }
 
 ConfigRecord ConfigFixture::sample() {
-    ConfigRecord record;
-    record.Name = "Sample";
-    record.FirmwareVersion = "FW 9";
-    record.SlaveID = 42;
-    record.Baud = 2400;
-    float value = 2.5f;
-    for (const auto field : ConfigFloats)
-        record.*field = value++;
+    ConfigRecord record = numberedRecord("Sample", "FW 9", 42, 2400, 2.5f);
     record.CalControl = 0x1ff;
     return record;
 }

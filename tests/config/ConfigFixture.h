@@ -7,13 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <QLocale>
-#include <ostream>
 #include <QString>
 #include <QTemporaryDir>
+#include <ostream>
 #include <vector>
 
 #include "Configuration.h"
 #include "MainState.h"
+#include "SampleRecords.h"
 #include "ScriptedInteraction.h"
 
 namespace kestro::test {

@@ -36,25 +36,9 @@ void DialogTest::SetUp() {
 }
 
 ConfigRecord DialogTest::sample() {
-    ConfigRecord record;
-    record.Name = "Feeder 3";
-    record.FirmwareVersion = "RVX82A V1.10";
-    record.SlaveID = 1;
-    record.Baud = 9600;
-    float value = 1.5f;
-    for (const auto field : ConfigFloats)
-        record.*field = value++;
+    ConfigRecord record = numberedRecord("Feeder 3", "RVX82A V1.10", 1, 9600, 1.5f);
     record.CalControl = 0;
     return record;
-}
-
-std::string DialogTest::describe(const ConfigRecord& record) {
-    QStringList fields{record.Name, record.FirmwareVersion.toUtf8().toHex(),
-                       QString::number(record.SlaveID), QString::number(record.Baud)};
-    for (const auto field : ConfigFloats)
-        fields << QString::number(record.*field, 'g', 9);
-    fields << QString::number(record.CalControl, 16);
-    return fields.join(" | ").toStdString();
 }
 
 PanelState DialogTest::panel(const QDialog& dialog) {

@@ -18,6 +18,7 @@
 #include "DeviceModel.h"
 #include "EngineHarness.h"
 #include "RtuResponder.h"
+#include "SampleRecords.h"
 #include "ScriptedInteraction.h"
 #include "WireWrites.h"
 
@@ -48,8 +49,6 @@ class DialogTest : public ::testing::Test {
 
     // The configuration every test starts from: valid for the device model.
     static ConfigRecord sample();
-    // Every field of a record as one line, for comparing records.
-    static std::string describe(const ConfigRecord& record);
 
     static PanelState panel(const QDialog& dialog);
     // The 10h writes the analyzer has received so far.
