@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstdint>
@@ -69,11 +70,23 @@ bool sameRecord(const ConfigRecord& a, const ConfigRecord& b) {
     return true;
 }
 
+QString describe(const IniRecord& s) {
+    const PortRecord& p = s.Port;
+    return QStringList{p.Name,      QString::number(p.PortNumber),
+                       p.Baud,      p.Data,
+                       p.Stop,      p.Parity,
+                       p.Interface, s.FileName,
+                       s.Path}
+        .join('|');
+}
+
+// Tells what differs, for the crash report.
 bool sameSettings(const IniRecord& a, const IniRecord& b) {
-    const PortRecord &p = a.Port, &q = b.Port;
-    return p.Name == q.Name && p.PortNumber == q.PortNumber && p.Baud == q.Baud &&
-           p.Data == q.Data && p.Stop == q.Stop && p.Parity == q.Parity &&
-           p.Interface == q.Interface && a.FileName == b.FileName && a.Path == b.Path;
+    if (describe(a) == describe(b))
+        return true;
+    std::fprintf(stderr, "settings: \"%s\", then \"%s\"\n", qPrintable(describe(a)),
+                 qPrintable(describe(b)));
+    return false;
 }
 
 struct Workspace {

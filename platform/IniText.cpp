@@ -56,8 +56,11 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+// A value may begin with U+FEFF like any other character: only the file's
+// own byte-order mark, skipped before the first line, is not text.
 QString decodeText(const char* data, qsizetype size) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(QByteArrayView(data, size));
     if (utf8.hasError())
         return QString::fromLatin1(data, size);

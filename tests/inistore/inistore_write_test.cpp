@@ -78,6 +78,7 @@ TEST_F(IniWrite, EveryValueReadsBackAndKeepsOneLinePerKey) {
         QString::fromUtf8("Größe °C"),
         "key=value; [section]",
         "",
+        QString(QChar(0xFEFF)) + "= a byte-order mark first",
     };
     IniStore store(path());
     ASSERT_TRUE(store.Open());
