@@ -3,7 +3,7 @@
 #include <QEventLoop>
 #include <algorithm>
 
-#include "QtComPort.h"
+#include "MappedPort.h"
 
 namespace kestro {
 
@@ -30,7 +30,7 @@ void QtPlatform::setStatusLights(StatusLight* tx, StatusLight* rx) {
 }
 
 std::unique_ptr<PortComponent> QtPlatform::createPort() {
-    return std::make_unique<QtComPort>();
+    return std::make_unique<MappedPort>();
 }
 
 std::unique_ptr<StatusLightMonitor> QtPlatform::createStatusLights(PortComponent& port) {
