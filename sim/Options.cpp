@@ -9,7 +9,7 @@
 namespace kestro::sim {
 
 const char* usageText() {
-    return R"(Usage: rvx82a-sim (--link PATH | --port PATH) [options]
+    return R"(Usage: rvx82a-sim (--link PATH | --tcp PORT | --port PATH) [options]
 
 Simulates an RVX82A three-phase analyzer as a MODBUS RTU slave at 9600 8N1.
 Prints one JSON line on stdout for every applied command, every refused
@@ -19,6 +19,10 @@ Where it serves:
   --link PATH         create a pseudo-terminal for the master and put a symbolic
                       link to it at PATH; bytes are paced like a 9600-baud line
                       and line faults can be injected (removed again on exit)
+  --tcp PORT          act as a serial device server on 127.0.0.1: one TCP
+                      client at a time, raw RTU frames, the bytes paced and
+                      faulted as with --link (PORT 0: any free port, given in
+                      the start event)
   --port PATH         serve on an existing serial device (no line faults)
 
 The device:
@@ -34,7 +38,7 @@ The device:
   --drop-phase PHASES these phases carry no voltage and no current
   --sequence-fault    report a phase sequence fault
 
-Line faults (with --link), each printed as a "fault" event:
+Line faults (with --link or --tcp), each printed as a "fault" event:
   --drop P            lose an answer with probability P (0..1)
   --corrupt P         damage one byte of an answer with probability P
   --garbage P         put noise bytes before an answer with probability P
@@ -51,7 +55,8 @@ Events: {"event":"start",...}, {"event":"write","block":"configuration"|
 "calibration"|"energy_reset"|"clock",...}, {"event":"address","slave_id":N},
 {"event":"exception","function":F,"address":A,"count":N,"code":C,"reason":...},
 {"event":"fault","fault":"drop"|"corrupt"|"garbage"|"split"|"delay"|"echo"|
-"silent",...}, {"event":"rx_error",...}, {"event":"stop"}.
+"silent",...}, {"event":"rx_error",...}, {"event":"tcp_connect","peer":...},
+{"event":"tcp_disconnect"}, {"event":"tcp_busy","peer":...}, {"event":"stop"}.
 SIGINT or SIGTERM stops the simulator.
 )";
 }
@@ -109,6 +114,14 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
     const std::map<std::string, Handler> withValue = {
         {"--link", [&o](const std::string& v) { return !(o.link = v).empty(); }},
         {"--port", [&o](const std::string& v) { return !(o.port = v).empty(); }},
+        {"--tcp",
+         [&o](const std::string& v) {
+             double port;
+             if (!parseNumber(v, 0, 65535, port) || port != int(port))
+                 return false;
+             o.tcpPort = int(port);
+             return true;
+         }},
         {"--slave-id",
          [&o](const std::string& v) {
              double n;
@@ -164,12 +177,12 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
     }
     if (o.help)
         return o;
-    if (o.link.empty() == o.port.empty()) {
-        error = "give exactly one of --link PATH and --port PATH";
+    if (int(!o.link.empty()) + int(!o.port.empty()) + int(o.tcpPort >= 0) != 1) {
+        error = "give exactly one of --link PATH, --tcp PORT and --port PATH";
         return {};
     }
     if (!o.port.empty() && o.wire.any()) {
-        error = "line faults need --link";
+        error = "line faults need --link or --tcp";
         return {};
     }
     return o;

@@ -75,12 +75,15 @@ void TcpBridge::run(const std::string& terminal, const std::atomic<bool>& stop, 
         pollfd fds[3] = {{listener_, POLLIN, 0}, {client_, POLLIN, 0}, {terminal_, POLLIN, 0}};
         if (poll(fds, 3, kStopCheckMs) <= 0)
             continue;
-        if (fds[0].revents & POLLIN)
-            accept(terminal, log);
+        // A client that left makes room before the next one is let in: a
+        // master often looks whether the server is there and connects at
+        // once afterwards.
         if ((fds[1].revents & (POLLIN | POLLHUP | POLLERR)) && !carry(client_, terminal_))
             drop(log);
         if (client_ >= 0 && (fds[2].revents & POLLIN))
             carry(terminal_, client_);
+        if (fds[0].revents & POLLIN)
+            accept(terminal, log);
     }
 }
 
