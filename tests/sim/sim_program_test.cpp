@@ -209,9 +209,10 @@ TEST(SimOptions, HelpNamesEveryOptionAndMistakesAreRefused) {
     for (const auto& line : help.lines())
         text += line + "\n";
     for (const char* option :
-         {"--link", "--port", "--slave-id", "--firmware", "--clock", "--freeze", "--reverse-p",
-          "--reverse-q", "--drop-phase", "--sequence-fault", "--drop", "--corrupt", "--garbage",
-          "--split", "--delay", "--echo", "--silent", "--seed", "--help"})
+         {"--link",           "--tcp",    "--port",      "--slave-id",  "--firmware",
+          "--clock",          "--freeze", "--reverse-p", "--reverse-q", "--drop-phase",
+          "--sequence-fault", "--drop",   "--corrupt",   "--garbage",   "--split",
+          "--delay",          "--echo",   "--silent",    "--seed",      "--help"})
         EXPECT_NE(text.find(option), std::string::npos) << option;
     const std::vector<std::vector<std::string>> refused = {
         {"--link", dir.path("a"), "--slave-id", "0"},
@@ -220,6 +221,8 @@ TEST(SimOptions, HelpNamesEveryOptionAndMistakesAreRefused) {
         {"--link", dir.path("a"), "--clock", "2026-02-30 10:00:00"},
         {"--port", "/dev/null", "--echo"},
         {"--link", dir.path("a"), "--port", "/dev/null"},
+        {"--tcp", "4001", "--link", dir.path("a")},
+        {"--tcp", "65536"},
         {"--bogus"},
     };
     for (auto args : refused) {
