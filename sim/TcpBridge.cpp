@@ -6,6 +6,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -71,6 +72,13 @@ bool TcpBridge::listen(int port, std::string& error) {
 }
 
 void TcpBridge::run(const std::string& terminal, const std::atomic<bool>& stop, EventLog& log) {
+    // The master's end stays open for as long as the bridge runs: clients
+    // come and go faster than a terminal is opened and closed again.
+    terminal_ = open(terminal.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (terminal_ < 0) {
+        log.print(Event("error").withText("reason", terminal + ": " + std::strerror(errno)));
+        return;
+    }
     while (!stop) {
         pollfd fds[3] = {{listener_, POLLIN, 0}, {client_, POLLIN, 0}, {terminal_, POLLIN, 0}};
         if (poll(fds, 3, kStopCheckMs) <= 0)
@@ -80,14 +88,14 @@ void TcpBridge::run(const std::string& terminal, const std::atomic<bool>& stop, 
         // once afterwards.
         if ((fds[1].revents & (POLLIN | POLLHUP | POLLERR)) && !carry(client_, terminal_))
             drop(log);
-        if (client_ >= 0 && (fds[2].revents & POLLIN))
+        if (fds[2].revents & POLLIN)
             carry(terminal_, client_);
         if (fds[0].revents & POLLIN)
-            accept(terminal, log);
+            accept(log);
     }
 }
 
-void TcpBridge::accept(const std::string& terminal, EventLog& log) {
+void TcpBridge::accept(EventLog& log) {
     sockaddr_in peer{};
     socklen_t size = sizeof peer;
     const int fd =
@@ -101,32 +109,27 @@ void TcpBridge::accept(const std::string& terminal, EventLog& log) {
     }
     const int on = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    terminal_ = open(terminal.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (terminal_ < 0) {
-        close(fd);
-        log.print(Event("error").withText("reason", terminal + ": " + std::strerror(errno)));
-        return;
-    }
     client_ = fd;
     log.print(Event("tcp_connect").withText("peer", peerText(peer)));
 }
 
-// The client left: the master's end closes with it, and what was on its way
-// dies there, as when a port closes.
+// The client left: what it sent last and what was on its way to it die
+// with the connection, as when a port closes.
 void TcpBridge::drop(EventLog& log) {
     close(client_);
-    close(terminal_);
-    client_ = terminal_ = -1;
+    client_ = -1;
+    tcflush(terminal_, TCIOFLUSH);
     log.print(Event("tcp_disconnect"));
 }
 
-// False when `from` has ended or `to` is gone.
+// False when `from` has ended or `to` is gone. Without a client, what the
+// device sends is lost, as on a line nobody listens to.
 bool TcpBridge::carry(int from, int to) {
     uint8_t buffer[512];
     const ssize_t n = read(from, buffer, sizeof buffer);
     if (n < 0)
         return errno == EAGAIN || errno == EINTR;
-    return n > 0 && writeAll(to, buffer, n);
+    return n > 0 && (to < 0 || writeAll(to, buffer, n));
 }
 
 }  // namespace kestro::sim

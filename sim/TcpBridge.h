@@ -1,10 +1,9 @@
 #pragma once
 // The simulator as a serial device server in transparent mode: it listens
 // on the loopback address and carries the bytes of one TCP client to and
-// from the master's terminal of the link, unchanged. The client connecting
-// is the master opening the port, and leaving is closing it, so the relay
-// paces and damages the bytes exactly as on a --link. A second client while
-// one is served is turned away, as single-client servers do.
+// from the master's terminal of the link, unchanged, so the relay paces and
+// damages them exactly as on a --link. A second client while one is served
+// is turned away, as single-client servers do.
 
 #include <atomic>
 #include <string>
@@ -23,7 +22,7 @@ class TcpBridge {
     void run(const std::string& terminal, const std::atomic<bool>& stop, EventLog& log);
 
   private:
-    void accept(const std::string& terminal, EventLog& log);
+    void accept(EventLog& log);
     void drop(EventLog& log);
     bool carry(int from, int to);
 
