@@ -78,7 +78,11 @@ void QtTcpPort::waitForConnect() {
 
 void QtTcpPort::onConnected() {
     connectTimeout_.stop();
-    if (!wantOpen_) {
+    // Trying a port on this computer that nobody listens on can, now and
+    // then, connect the socket to itself; that is no server.
+    const bool toItself = socket_.localPort() == socket_.peerPort() &&
+                          socket_.localAddress() == socket_.peerAddress();
+    if (!wantOpen_ || toItself) {
         socket_.abort();
         return;
     }
