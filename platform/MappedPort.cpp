@@ -1,10 +1,10 @@
-#include "MappedPort.h"
+#include "platform/MappedPort.h"
 
-#include "PortEvents.h"
-#include "PortMap.h"
-#include "QtComPort.h"
-#include "QtTcpPort.h"
-#include "RemoteLine.h"
+#include "platform/PortEvents.h"
+#include "platform/QtComPort.h"
+#include "platform/QtTcpPort.h"
+#include "platform/core/PortMap.h"
+#include "platform/core/RemoteLine.h"
 
 namespace kestro {
 

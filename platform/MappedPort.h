@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "PortComponent.h"
+#include "modbus/PortComponent.h"
 
 namespace kestro {
 

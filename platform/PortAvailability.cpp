@@ -3,8 +3,8 @@
 #include <QtGlobal>
 
 #include "PortMap.h"
-#include "RemoteLine.h"
-#include "RemoteLineProbe.h"
+#include "platform/RemoteLineProbe.h"
+#include "platform/core/RemoteLine.h"
 
 #if defined(Q_OS_UNIX)
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "PortEvents.h"
+#include "platform/PortEvents.h"
 
 #include <algorithm>
 

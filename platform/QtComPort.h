@@ -14,7 +14,7 @@
 #include <QTimer>
 
 #include "PortComponent.h"
-#include "PortEvents.h"
+#include "platform/PortEvents.h"
 
 namespace kestro {
 

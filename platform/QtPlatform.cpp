@@ -3,7 +3,7 @@
 #include <QEventLoop>
 #include <algorithm>
 
-#include "MappedPort.h"
+#include "platform/MappedPort.h"
 
 namespace kestro {
 

@@ -1,9 +1,9 @@
-#include "QtTcpPort.h"
+#include "platform/QtTcpPort.h"
 
 #include <QEventLoop>
 #include <algorithm>
 
-#include "PortMap.h"
+#include "platform/core/PortMap.h"
 
 namespace kestro {
 

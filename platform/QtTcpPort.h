@@ -17,9 +17,9 @@
 #include <QTimer>
 #include <optional>
 
-#include "PortComponent.h"
-#include "PortEvents.h"
-#include "RemoteLine.h"
+#include "modbus/PortComponent.h"
+#include "platform/PortEvents.h"
+#include "platform/core/RemoteLine.h"
 
 namespace kestro {
 

@@ -1,4 +1,4 @@
-#include "RemoteLineProbe.h"
+#include "platform/RemoteLineProbe.h"
 
 #include <QEventLoop>
 #include <QTcpSocket>

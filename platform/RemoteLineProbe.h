@@ -5,7 +5,7 @@
 // one that cannot be reached count as absent. Events are handled while the
 // probe waits, user input excepted.
 
-#include "RemoteLine.h"
+#include "platform/core/RemoteLine.h"
 
 namespace kestro {
 

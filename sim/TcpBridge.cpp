@@ -1,4 +1,4 @@
-#include "TcpBridge.h"
+#include "sim/TcpBridge.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

@@ -8,7 +8,7 @@
 #include <atomic>
 #include <string>
 
-#include "EventLog.h"
+#include "sim/EventLog.h"
 
 namespace kestro::sim {
 

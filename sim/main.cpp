@@ -16,7 +16,7 @@
 #include "Options.h"
 #include "PtyLink.h"
 #include "Relay.h"
-#include "TcpBridge.h"
+#include "sim/TcpBridge.h"
 
 using namespace kestro::sim;
 

@@ -1,4 +1,4 @@
-#include "RemoteLine.h"
+#include "platform/core/RemoteLine.h"
 
 #include <cctype>
 

@@ -7,11 +7,11 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "Configuration.h"
-#include "KestroFixture.h"
-#include "MainState.h"
-#include "SampleRecords.h"
-#include "Waiting.h"
+#include "config/Configuration.h"
+#include "shell/MainState.h"
+#include "tests/e2e/KestroFixture.h"
+#include "tests/e2e/Waiting.h"
+#include "tests/support/SampleRecords.h"
 
 using namespace kestro;
 using namespace kestro::test;

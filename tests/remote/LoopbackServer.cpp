@@ -1,4 +1,4 @@
-#include "LoopbackServer.h"
+#include "tests/remote/LoopbackServer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

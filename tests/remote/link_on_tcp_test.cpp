@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "Crc.h"
-#include "Driver_Modbus.h"
-#include "LoopbackServer.h"
-#include "PortMap.h"
-#include "QtPlatform.h"
+#include "modbus/Crc.h"
+#include "modbus/Driver_Modbus.h"
+#include "platform/QtPlatform.h"
+#include "platform/core/PortMap.h"
 #include "tests/qtport/EventWait.h"
+#include "tests/remote/LoopbackServer.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -1,7 +1,7 @@
 // [PORTS] entries that name a remote line, and those that do not.
 #include <gtest/gtest.h>
 
-#include "RemoteLine.h"
+#include "platform/core/RemoteLine.h"
 
 using namespace kestro;
 

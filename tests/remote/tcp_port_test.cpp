@@ -4,12 +4,12 @@
 
 #include <vector>
 
-#include "LoopbackServer.h"
-#include "MappedPort.h"
-#include "PortMap.h"
-#include "QtComPort.h"
-#include "QtTcpPort.h"
+#include "platform/MappedPort.h"
+#include "platform/QtComPort.h"
+#include "platform/QtTcpPort.h"
+#include "platform/core/PortMap.h"
 #include "tests/qtport/EventWait.h"
+#include "tests/remote/LoopbackServer.h"
 
 using namespace kestro;
 using namespace kestro::test;

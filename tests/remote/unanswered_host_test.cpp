@@ -5,13 +5,13 @@
 
 #include <QTimer>
 
-#include "LoopbackServer.h"
-#include "MappedPort.h"
-#include "PortAvailability.h"
-#include "PortMap.h"
-#include "QtTcpPort.h"
-#include "RemoteLineProbe.h"
+#include "platform/MappedPort.h"
+#include "platform/PortAvailability.h"
+#include "platform/QtTcpPort.h"
+#include "platform/RemoteLineProbe.h"
+#include "platform/core/PortMap.h"
 #include "tests/qtport/EventWait.h"
+#include "tests/remote/LoopbackServer.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -9,8 +9,8 @@
 
 #include <regex>
 
-#include "Crc.h"
-#include "SimProcess.h"
+#include "modbus/Crc.h"
+#include "tests/sim/SimProcess.h"
 
 using kestro::WithCrc;
 using namespace kestro::sim::test;
