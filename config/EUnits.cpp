@@ -2,6 +2,7 @@
 
 #include <QShowEvent>
 
+#include "Configuration.h"
 #include "FixedDialog.h"
 #include "MainState.h"
 #include "NumberField.h"
@@ -82,7 +83,9 @@ bool TfrmEng::FormToRecord() {
         if (!StoreField(*number.field, Config.*number.value))
             return false;
     }
-    ConfigSaved = !NameEdited;
+    // Saved only when the record sent is the one the file holds: a Download
+    // of changed values must still offer to save them.
+    ConfigSaved = !NameEdited && ConfigMatchesFile();
     return true;
 }
 
