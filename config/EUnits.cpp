@@ -2,11 +2,11 @@
 
 #include <QShowEvent>
 
-#include "Configuration.h"
 #include "FixedDialog.h"
 #include "MainState.h"
 #include "NumberField.h"
 #include "UserInteraction.h"
+#include "config/Configuration.h"
 #include "ui_EUnits.h"
 
 namespace kestro {

@@ -17,8 +17,8 @@
 #include <unistd.h>
 
 #include "CommandsFixture.h"
-#include "DeviceCommands.h"
-#include "Driver_Modbus.h"
+#include "device/DeviceCommands.h"
+#include "modbus/Driver_Modbus.h"
 
 namespace kestro::test {
 namespace {

@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "CommandsFixture.h"
-#include "Driver_Modbus.h"
+#include "modbus/Driver_Modbus.h"
 
 namespace kestro::test {
 namespace {

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "UserInteraction.h"
+#include "platform/UserInteraction.h"
 
 namespace kestro::test {
 namespace {

@@ -11,10 +11,10 @@
 #include <QSpinBox>
 #include <QToolButton>
 
-#include "Configuration.h"
 #include "Lamp.h"
 #include "Regional.h"
 #include "ShellFixture.h"
+#include "config/Configuration.h"
 
 using namespace kestro;
 using namespace kestro::test;
