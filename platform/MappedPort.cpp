@@ -16,8 +16,16 @@ PortComponent& MappedPort::chosenLine() {
     else
         line_ = std::make_unique<QtComPort>(kOutBufferSize);
     // The events reach whatever handler this port holds when they happen.
-    line_->OnPortOpen = [this] { fire(OnPortOpen); };
-    line_->OnPortClose = [this] { fire(OnPortClose); };
+    // The handlers may ask why the port closed: this port says what its
+    // line says.
+    line_->OnPortOpen = [this] {
+        setProblem(line_->problem());
+        fire(OnPortOpen);
+    };
+    line_->OnPortClose = [this] {
+        setProblem(line_->problem());
+        fire(OnPortClose);
+    };
     line_->OnTriggerTimer = [this](TriggerHandle handle) { fire(OnTriggerTimer, handle); };
     line_->OnTriggerAvail = [this](int count) { fire(OnTriggerAvail, count); };
     return *line_;
@@ -39,6 +47,7 @@ void MappedPort::setOpen(bool open) {
         line.setRTS(s.rts);
     }
     line.setOpen(open);
+    setProblem(line.problem());
 }
 
 TriggerHandle MappedPort::addTimerTrigger() {

@@ -3,7 +3,8 @@
 // port's [PORTS] entry is "tcp://host:port". Which of the two it is gets
 // decided by the port number when the port is first used (opened, or given
 // a trigger), and stays so for the life of this object; the link layer
-// creates a new port for every port it opens.
+// creates a new port for every port it opens. Its events and its problem()
+// are those of the port it became.
 
 #include <memory>
 

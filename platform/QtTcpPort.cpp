@@ -2,10 +2,35 @@
 
 #include <QEventLoop>
 #include <algorithm>
+#include <string>
 
 #include "platform/core/PortMap.h"
 
 namespace kestro {
+
+namespace {
+
+// Why the server cannot be reached, in the terms every port component uses.
+// A network has no plug for the user to push in, so every reason is said in
+// its own words, with what the user can do about it.
+PortProblem connectProblem(const std::string& device, QAbstractSocket::SocketError error) {
+    switch (error) {
+        case QAbstractSocket::ConnectionRefusedError:
+            return {PortFault::Other, device, "the server refused the connection",
+                    "Another program may be connected to it, or the TCP port is wrong."};
+        case QAbstractSocket::HostNotFoundError:
+            return {PortFault::Other, device, "the host is not known",
+                    "Check the address in the [PORTS] section of Kestro.ini."};
+        case QAbstractSocket::RemoteHostClosedError:
+            return {PortFault::Other, device, "the server closed the connection",
+                    "Kestro connects again by itself."};
+        default:
+            return {PortFault::Other, device, "the server does not answer",
+                    "Check that it is switched on and reachable over the network."};
+    }
+}
+
+}  // namespace
 
 QtTcpPort::QtTcpPort(int outBufferSize)
     : outBufferSize_(outBufferSize),
@@ -22,8 +47,10 @@ QtTcpPort::QtTcpPort(int outBufferSize)
     connectTimeout_.setInterval(kConnectTimeoutMs);
     // A host that never answers: give the attempt up.
     QObject::connect(&connectTimeout_, &QTimer::timeout, &connectTimeout_, [this] {
-        if (!connected_)
-            socket_.abort();
+        if (connected_)
+            return;
+        setProblem(connectProblem(device_, QAbstractSocket::SocketTimeoutError));
+        socket_.abort();
     });
 }
 
@@ -36,9 +63,13 @@ QtTcpPort::~QtTcpPort() {
 void QtTcpPort::setOpen(bool open) {
     wantOpen_ = open;
     if (open && !connected_) {
-        line_ = ParseRemoteLine(PortMap::devicePath(settings().comNumber));
+        device_ = PortMap::devicePath(settings().comNumber);
+        line_ = ParseRemoteLine(device_);
         if (line_)
             waitForConnect();
+        else
+            setProblem({PortFault::Other, device_, "not an address of the form tcp://host:port",
+                        "Correct the [PORTS] section of Kestro.ini."});
     } else if (!open) {
         reconnectTimer_.stop();
         connectTimeout_.stop();
@@ -90,24 +121,29 @@ void QtTcpPort::onConnected() {
     // A request is one small write that should leave at once.
     socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connected_ = true;
+    setProblem({});
     fire(OnPortOpen);
 }
 
 void QtTcpPort::onStateChanged(QAbstractSocket::SocketState state) {
     if (state == QAbstractSocket::UnconnectedState && connected_)
-        connectionLost();
+        connectionLost(QAbstractSocket::RemoteHostClosedError);
 }
 
 // A failed attempt ends in the unconnected state and waits for the next
 // one; an error on an open connection ends it.
-void QtTcpPort::onError(QAbstractSocket::SocketError) {
-    if (connected_)
-        connectionLost();
-    else if (socket_.state() != QAbstractSocket::UnconnectedState)
+void QtTcpPort::onError(QAbstractSocket::SocketError error) {
+    if (connected_) {
+        connectionLost(error);
+        return;
+    }
+    setProblem(connectProblem(device_, error));
+    if (socket_.state() != QAbstractSocket::UnconnectedState)
         socket_.abort();
 }
 
-void QtTcpPort::connectionLost() {
+void QtTcpPort::connectionLost(QAbstractSocket::SocketError error) {
+    setProblem(connectProblem(device_, error));
     connected_ = false;
     availPending_ = false;
     socket_.abort();

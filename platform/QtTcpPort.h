@@ -11,11 +11,13 @@
 // handling events meanwhile (user input excepted). A connection that drops
 // is a device that went away: the port closes once and tries again about
 // once a second; when a connection is made, OnPortOpen fires and traffic
-// resumes.
+// resumes. While it is not open, problem() says why: refused, no answer,
+// an unknown host, or the connection lost.
 
 #include <QTcpSocket>
 #include <QTimer>
 #include <optional>
+#include <string>
 
 #include "modbus/PortComponent.h"
 #include "platform/PortEvents.h"
@@ -47,13 +49,14 @@ class QtTcpPort : public PortComponent {
     void onConnected();
     void onStateChanged(QAbstractSocket::SocketState state);
     void onError(QAbstractSocket::SocketError error);
-    void connectionLost();
+    void connectionLost(QAbstractSocket::SocketError error);
     void tryAgain();
     void onReadyRead();
     void deliverAvailable();
 
     QTcpSocket socket_;
     int outBufferSize_;
+    std::string device_;
     std::optional<RemoteLine> line_;
     bool wantOpen_ = false;
     bool connected_ = false;

@@ -105,9 +105,13 @@ TEST_F(LinkOnTcpTest, RequestsTimeOutWhileTheServerIsGoneAndPollingResumesWhenIt
     server.leave();
     ASSERT_TRUE(waitUntil([] { return !Ports.PortOpenSignal; }, 2000));
 
+    // While the server is gone, the status line says why instead of each
+    // missing answer.
     sendRequest();
     ASSERT_TRUE(waitUntil([&] { return !Ports.AwaitingResponse; }, 3000));
-    EXPECT_EQ(status.last, "No response from slave device.");
+    EXPECT_EQ(status.last, "COM9 (" + server.address() +
+                               ") cannot be opened: the server closed the connection. Kestro "
+                               "connects again by itself.");
     EXPECT_TRUE(status.red);
 
     ASSERT_TRUE(server.comeBack());

@@ -126,6 +126,9 @@ TEST_F(TcpPortTest, AConnectionThatDropsClosesOnceAndComesBackByItself) {
     server.leave();
     ASSERT_TRUE(waitUntil([&] { return closed > 0; }, 2000));
     EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(port.problem().fault, PortFault::Other);
+    EXPECT_EQ(port.problem().device, server.address());
+    EXPECT_EQ(port.problem().detail, "the server closed the connection");
 
     // Meanwhile writes are dropped and the triggers keep working.
     put(kRequest);
@@ -139,23 +142,34 @@ TEST_F(TcpPortTest, AConnectionThatDropsClosesOnceAndComesBackByItself) {
     ASSERT_TRUE(server.comeBack());
     ASSERT_TRUE(waitUntil([&] { return opened == 2; }, kReconnectWaitMs));
     EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(port.problem().fault, PortFault::None);
     EXPECT_EQ(closed, 1);
     ASSERT_TRUE(server.waitForClient(2000));
     ASSERT_NO_FATAL_FAILURE(exchange());
 }
 
-TEST_F(TcpPortTest, ARefusedOrMalformedAddressDoesNotOpen) {
+TEST_F(TcpPortTest, ARefusedOrMalformedAddressDoesNotOpenAndSaysWhy) {
     server.leave();
-    for (const std::string& device : {server.address(), std::string("tcp://127.0.0.1")}) {
-        PortMap::setEntry(kTestPort, device);
+    const struct {
+        std::string device;
+        const char* detail;
+    } cases[] = {
+        {server.address(), "the server refused the connection"},
+        {"tcp://127.0.0.1", "not an address of the form tcp://host:port"},
+    };
+    for (const auto& c : cases) {
+        PortMap::setEntry(kTestPort, c.device);
         MappedPort other;
         int events = 0;
         other.OnPortOpen = [&] { ++events; };
         other.OnPortClose = [&] { ++events; };
         other.setComNumber(kTestPort);
         other.setOpen(true);
-        EXPECT_FALSE(other.isOpen()) << device;
-        EXPECT_EQ(events, 0) << device;
-        EXPECT_NE(dynamic_cast<const QtTcpPort*>(other.line()), nullptr) << device;
+        EXPECT_FALSE(other.isOpen()) << c.device;
+        EXPECT_EQ(events, 0) << c.device;
+        EXPECT_NE(dynamic_cast<const QtTcpPort*>(other.line()), nullptr) << c.device;
+        EXPECT_EQ(other.problem().fault, PortFault::Other) << c.device;
+        EXPECT_EQ(other.problem().device, c.device);
+        EXPECT_EQ(other.problem().detail, c.detail);
     }
 }

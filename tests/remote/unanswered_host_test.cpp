@@ -48,6 +48,7 @@ TEST(UnansweredHostTest, APortWaitsForAHostThatNeverAnswersWithTheWindowAlive) {
     port.setOpen(true);  // returns: the wait is bounded
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(events, 0);
+    EXPECT_EQ(port.problem().detail, "the server does not answer");
     // A frozen window would have missed every tick of the wait.
     EXPECT_GT(window.ticks, QtTcpPort::kConnectTimeoutMs / 10 / 4);
 
