@@ -59,14 +59,6 @@ bool better(const Candidate& a, const Candidate& b) {
 
 }  // namespace
 
-std::array<bool, kPhaseCount> measurablePhases(const WiringReadings& readings,
-                                               const PhasorDiagram& diagram, double loadCurrent) {
-    std::array<bool, kPhaseCount> measurable{};
-    for (int ph = 0; ph < kPhaseCount; ++ph)
-        measurable[ph] = diagram.phase[ph].phi && readings.phase[ph].i >= loadCurrent;
-    return measurable;
-}
-
 std::optional<CtSources> likelyCtSources(const WiringReadings& readings,
                                          const PhasorDiagram& diagram,
                                          const std::array<bool, kPhaseCount>& measurable,

@@ -15,16 +15,14 @@ namespace kestro::wiring {
 // source[ph]: the phase whose current the CT on phase ph's input carries.
 using CtSources = std::array<int, kPhaseCount>;
 
-// The phases with a trustworthy angle: a voltage, a current of at least
-// `loadCurrent` and active or reactive power.
-std::array<bool, kPhaseCount> measurablePhases(const WiringReadings& readings,
-                                               const PhasorDiagram& diagram, double loadCurrent);
-
-// A wiring other than the right one when the angles as measured are not
-// alike but those of that wiring are, with the currents flowing forward
-// (`forward`) or back. Nothing when the angles are alike as they are, when
-// fewer than two phases are measurable or their currents are unlike, or
-// when no wiring explains the angles.
+// A wiring other than the right one when the angles of the `measurable`
+// phases (a voltage, some load, active or reactive power) are not alike as
+// measured but are in that wiring, with the currents flowing forward
+// (`forward`) or back. Of several such wirings the one that moves the
+// fewest CTs, then the one whose currents point most squarely the expected
+// way. Nothing when the angles are alike as they are, when fewer than two
+// phases are measurable or their currents are unlike, or when no wiring
+// explains the angles.
 std::optional<CtSources> likelyCtSources(const WiringReadings& readings,
                                          const PhasorDiagram& diagram,
                                          const std::array<bool, kPhaseCount>& measurable,

@@ -69,10 +69,8 @@ void checkVoltages(Scene& s) {
                       "'s current input sits on a conductor that is not phase " + name + ".");
         } else {
             s.add(FindingKind::NoVoltage, phaseBit(ph), "No voltage on phase " + name + ".",
-                  "Check the fuse of phase " + name +
-                      "'s voltage tap and its wire to the "
-                      "analyzer's " +
-                      name + " voltage input; if phase " + name +
+                  "Check the fuse of phase " + name + "'s voltage tap and its wire to the " +
+                      "analyzer's " + name + " voltage input; if phase " + name +
                       " is switched off, switch it on.");
         }
     }
@@ -91,8 +89,7 @@ std::string sourcesText(const CtSources& sources, PhaseSet moved) {
         const int b = sources[a];
         if (moved == (phaseBit(a) | phaseBit(b)) && sources[b] == a)
             return "The CTs of phases " + phaseList(moved) +
-                   " are probably swapped: each input "
-                   "measures the other phase's current.";
+                   " are probably swapped: each measures the other phase's current.";
     }
     std::string text;
     for (int ph = 0; ph < kPhaseCount; ++ph) {
@@ -105,9 +102,10 @@ std::string sourcesText(const CtSources& sources, PhaseSet moved) {
 
 // Returns the phases whose CT is probably on another phase.
 PhaseSet checkCtPhases(Scene& s) {
-    auto measurable = measurablePhases(s.in, s.diagram, 0);
+    // Only a current with a voltage and some load has an angle to trust.
+    std::array<bool, kPhaseCount> measurable{};
     for (int ph = 0; ph < kPhaseCount; ++ph)
-        measurable[ph] = measurable[ph] && s.voltage[ph] && s.load[ph];
+        measurable[ph] = s.diagram.phase[ph].phi && s.voltage[ph] && s.load[ph];
     const auto sources =
         likelyCtSources(s.in, s.diagram, measurable, s.flow != SiteFlow::ExportsOnly);
     if (!sources)
