@@ -43,6 +43,10 @@ std::vector<Finding> steadyFindings(const WiringReadings& r, SiteFlow flow) {
     return check.picture(4000)->findings;
 }
 
+void PrintTo(const FindingCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Findings : public ::testing::TestWithParam<FindingCase> {};
 
 TEST_P(Findings, FromPlainReadings) {

@@ -60,6 +60,10 @@ struct SimCase {
     std::vector<Expected> expected;
 };
 
+void PrintTo(const SimCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class WiringFromSimulator : public ::testing::TestWithParam<SimCase> {};
 
 // Two minutes of readings every two seconds, the line drifting underneath:
