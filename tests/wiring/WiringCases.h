@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "tools/wiring/WiringReadings.h"
+#include "tools/wiring/PhasorGeometry.h"
 
 namespace kestro::wiring::test {
 
@@ -12,7 +12,7 @@ constexpr int R = 0, S = 1, T = 2;
 // A phase at `v` volts carrying `i` amperes that lag the voltage by `phi`
 // degrees: P = V·I·cos φ, Q = V·I·sin φ.
 inline PhaseValues at(double v, double i, double phi) {
-    const double rad = phi * M_PI / 180;
+    const double rad = phi * kRadiansPerDegree;
     return {v, i, v * i * std::cos(rad), v * i * std::sin(rad)};
 }
 

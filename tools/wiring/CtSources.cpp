@@ -10,8 +10,6 @@ namespace kestro::wiring {
 
 namespace {
 
-constexpr double kRadiansPerDegree = M_PI / 180;
-
 struct Candidate {
     CtSources sources;
     int moved = 0;         // measurable phases whose CT is on another phase

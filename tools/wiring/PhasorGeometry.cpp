@@ -7,8 +7,6 @@ namespace kestro::wiring {
 
 namespace {
 
-constexpr double kDegreesPerRadian = 180 / M_PI;
-
 Quadrant quadrantOf(double p, double q) {
     if (p >= 0)
         return q >= 0 ? Quadrant::ImportInductive : Quadrant::ImportCapacitive;
@@ -68,7 +66,7 @@ PhasorDiagram phasorDiagram(const WiringReadings& readings) {
         const double apparent = std::hypot(in.p, in.q);
         if (!(apparent > 0) || !std::isfinite(apparent))
             continue;
-        out.phi = std::atan2(in.q, in.p) * kDegreesPerRadian;
+        out.phi = std::atan2(in.q, in.p) / kRadiansPerDegree;
         out.current.angle = normalizedAngle(out.voltage.angle - *out.phi);
         out.powerFactor = in.p / apparent;
         out.quadrant = quadrantOf(in.p, in.q);

@@ -9,6 +9,9 @@
 
 namespace kestro::wiring {
 
+// Degrees to radians (M_PI is not standard C++).
+constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180;
+
 // The four quadrants of the P-Q plane, I to IV counter-clockwise. Import
 // draws power from the supply; a current that lags its voltage is
 // inductive, one that leads it capacitive.
