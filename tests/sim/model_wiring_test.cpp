@@ -6,8 +6,8 @@
 #include <cmath>
 #include <functional>
 
-#include "DeviceModel.h"
-#include "SimTestSupport.h"
+#include "sim/model/DeviceModel.h"
+#include "tests/sim/SimTestSupport.h"
 
 using namespace kestro::sim;
 using namespace kestro::sim::test;

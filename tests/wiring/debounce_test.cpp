@@ -2,7 +2,7 @@
 // to go, and the picture marked old when readings stop.
 #include <gtest/gtest.h>
 
-#include "WiringCases.h"
+#include "tests/wiring/WiringCases.h"
 #include "tools/wiring/FindingDebounce.h"
 #include "tools/wiring/WiringCheck.h"
 

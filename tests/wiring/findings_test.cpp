@@ -6,7 +6,7 @@
 #include <functional>
 #include <locale>
 
-#include "WiringCases.h"
+#include "tests/wiring/WiringCases.h"
 #include "tools/wiring/WiringCheck.h"
 
 using namespace kestro::wiring;
@@ -26,7 +26,7 @@ std::ostream& operator<<(std::ostream& os, const Expected& e) {
     return os << "{kind " << int(e.kind) << ", phases " << e.phases << "}";
 }
 
-constexpr PhaseSet kR = 1, kS = 2, kT = 4, kAll = 7;
+constexpr PhaseSet kR = 1, kS = 2, kT = 4;
 
 struct FindingCase {
     const char* name;

@@ -2,7 +2,7 @@
 // stands, how long it is drawn, its phase angle, power factor and quadrant.
 #include <gtest/gtest.h>
 
-#include "WiringCases.h"
+#include "tests/wiring/WiringCases.h"
 #include "tools/wiring/PhasorGeometry.h"
 
 using namespace kestro::wiring;

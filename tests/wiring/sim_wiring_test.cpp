@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "DeviceModel.h"
+#include "sim/model/DeviceModel.h"
 #include "tests/sim/SimTestSupport.h"
 #include "tools/wiring/WiringCheck.h"
 
