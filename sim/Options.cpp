@@ -36,7 +36,22 @@ The device:
   --reverse-p PHASES  active power of these phases flows back (e.g. R or S,T)
   --reverse-q PHASES  reactive power of these phases flows back
   --drop-phase PHASES these phases carry no voltage and no current
-  --sequence-fault    report a phase sequence fault
+
+Wiring faults of the installation, measured as a real analyzer would:
+  --reverse-ct PHASES the CTs of these phases are mounted the wrong way round
+                      (P1/P2 or S1/S2 swapped): their P and Q read reversed
+  --swap-ct PAIR      the CTs of two phases are exchanged (e.g. S,T): each
+                      phase's P and Q come from the other phase's current
+                      against its own voltage
+  --missing-voltage PHASES
+                      the voltage taps of these phases are open: no voltage
+                      and no power, the current still reads; the phase loss
+                      and missing phase are reported and the phase's P, Q
+                      and V marked not valid in the quantity state word
+  --sequence-fault    the phases are connected R, T, S, each CT with its own
+                      voltage: a phase sequence fault is reported
+  --export PHASES     these phases feed power back (a PV inverter): the
+                      current stands 170 degrees behind the voltage
 
 Line faults (with --link or --tcp), each printed as a "fault" event:
   --drop P            lose an answer with probability P (0..1)
@@ -72,6 +87,11 @@ bool parseNumber(const std::string& text, double min, double max, double& out) {
     return true;
 }
 
+// 0, 1, 2 for R, S, T in either case; npos for anything else.
+size_t phaseIndex(char c) {
+    return std::string("RST").find(char(std::toupper(c)));
+}
+
 bool parsePhases(const std::string& text, LineFaults& line, bool PhaseFaults::*flag) {
     if (text.empty())
         return false;
@@ -79,13 +99,26 @@ bool parsePhases(const std::string& text, LineFaults& line, bool PhaseFaults::*f
         const char c = text[i];
         if (c == ',')
             continue;
-        const std::string names = "RST";
-        const size_t phase = names.find(char(std::toupper(c)));
+        const size_t phase = phaseIndex(c);
         if (phase == std::string::npos)
             return false;
         line.phase[phase].*flag = true;
     }
     return true;
+}
+
+// Two different phases, e.g. "S,T" or "ST".
+bool parsePair(const std::string& text, int (&pair)[2]) {
+    int found = 0;
+    for (char c : text) {
+        if (c == ',')
+            continue;
+        const size_t phase = phaseIndex(c);
+        if (phase == std::string::npos || found == 2)
+            return false;
+        pair[found++] = int(phase);
+    }
+    return found == 2 && pair[0] != pair[1];
 }
 
 std::optional<DeviceClock> parseClock(const std::string& text) {
@@ -152,6 +185,10 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
         {"--reverse-p", phases(&PhaseFaults::reverseP)},
         {"--reverse-q", phases(&PhaseFaults::reverseQ)},
         {"--drop-phase", phases(&PhaseFaults::dropped)},
+        {"--reverse-ct", phases(&PhaseFaults::reverseCt)},
+        {"--missing-voltage", phases(&PhaseFaults::voltageMissing)},
+        {"--export", phases(&PhaseFaults::exporting)},
+        {"--swap-ct", [&o](const std::string& v) { return parsePair(v, o.line.swappedCts); }},
     };
     const std::map<std::string, bool*> flags = {
         {"--split", &o.wire.split},   {"--echo", &o.wire.echo},
