@@ -21,7 +21,8 @@
 namespace kestro::endurance {
 
 inline const QString kValid = "Valid response received <04h>.";
-inline const QString kNoResponse = "No response from slave device.";
+// The end of what the status line says while the adapter is away.
+inline const QString kUnplugged = " is unplugged. Plug the adapter in.";
 
 // Status panel 2 sampled every 5 ms, as the end-to-end tests do: how often
 // each text came up, and the longest time without a valid response.
