@@ -48,6 +48,9 @@ void RecordFailure(int function, int kind);
 void ErrorHook(int code);
 void SetStatus(const std::string& text, int kind);
 void ShowQueryStatus(const std::string& text);
+// Tells the host that the transaction that just failed was a read of the
+// input registers, so no reading came.
+void ReportReadingMissed(const std::string& reason);
 
 // Fails what was asked of a function, so that nobody waits for it: a read
 // loses its valid flag, a write is disarmed and marked failed, and a

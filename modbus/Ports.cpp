@@ -47,8 +47,13 @@ void StopCommunications() {
 void ComPortOpen() {
     Ports.PortOpenSignal = true;
 }
+// Closed on purpose or by a device that went away: either way no reading
+// comes until it opens again.
 void ComPortClose() {
+    const bool wasOpen = Ports.PortOpenSignal;
     Ports.PortOpenSignal = false;
+    if (wasOpen && Host.readingMissed)
+        Host.readingMissed("Port closed.");
 }
 void ComPortTriggerTimer(TriggerHandle handle) {
     OnTimerTrigger(handle);
