@@ -55,10 +55,6 @@ void LiveReadings::Indicator::setText(const QString& text) const {
     }
 }
 
-QString LiveReadings::Indicator::text() const {
-    return label ? label->text() : edit->text();
-}
-
 LiveReadings::LiveReadings(QWidget& window)
     : QObject(&window),
       swapFloat_(control<QCheckBox>(window, "cbSwapFloat")),

@@ -40,7 +40,6 @@ class LiveReadings : public QObject, public ReadingsListener {
         QLabel* label = nullptr;
         QLineEdit* edit = nullptr;
         void setText(const QString& text) const;
-        QString text() const;
     };
     struct Reading {
         Quantity quantity;

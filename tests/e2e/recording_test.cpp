@@ -1,12 +1,16 @@
 // A recording of a minute against the simulated analyzer losing a fifth of
 // its answers: a row for every valid response, a gap row for every answer
 // the simulator dropped, in a file that spreadsheets read alike.
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHeaderView>
+#include <QTableWidget>
 #include <QTest>
 
 #include "KestroFixture.h"
 #include "tools/recorder/RecordingControl.h"
+#include "tools/trend/TrendWindow.h"
 
 using namespace kestro;
 using namespace kestro::test;
@@ -18,6 +22,34 @@ const QString kGapRow = ",No response from slave device.";
 
 class RecordingOnSimulator : public KestroTest {
   protected:
+    // The user guide's pictures: the trend of the minute, and its recording
+    // opened as a table.
+    void savePictures(const QDir& folder, const QStringList& lines) {
+        TrendWindow& trend = window().trendWindow();
+        trend.resize(900, 560);
+        for (Quantity q :
+             {Quantity::Vr, Quantity::Vs, Quantity::Vt, Quantity::Ir, Quantity::Is, Quantity::It})
+            trend.checkBoxOf(q)->setChecked(true);
+        trend.show();
+        QTest::qWait(200);
+        EXPECT_TRUE(trend.grab().save(folder.filePath("trend.png")));
+
+        QTableWidget table(12, 0);
+        const QStringList header = lines.first().split(',');
+        table.setColumnCount(int(header.size()));
+        table.setHorizontalHeaderLabels(header);
+        for (int row = 0; row < table.rowCount() && row + 1 < lines.size(); ++row) {
+            const QStringList fields = lines[row + 1].split(',');
+            for (int column = 0; column < fields.size(); ++column)
+                table.setItem(row, column, new QTableWidgetItem(fields[column]));
+        }
+        table.resizeColumnsToContents();
+        table.resize(900, 330);
+        table.show();
+        QTest::qWait(100);
+        EXPECT_TRUE(table.grab().save(folder.filePath("recording-table.png")));
+    }
+
     int dropsLogged() {
         int n = 0;
         for (const QString& line : simulator->events())
@@ -77,6 +109,10 @@ TEST_F(RecordingOnSimulator, RowsAndGapRowsMatchWhatTheSimulatorDid) {
     EXPECT_EQ(rows, shown.count(kValid));
     EXPECT_GE(rows, 15);
     EXPECT_TRUE(interaction.messages.empty());
+
+    const QString pictures = qEnvironmentVariable("KESTRO_DOCS_PICTURES");
+    if (!pictures.isEmpty())
+        savePictures(QDir(pictures), lines);
 }
 
 }  // namespace

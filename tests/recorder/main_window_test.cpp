@@ -74,6 +74,9 @@ TEST_F(RecordingFromTheMainWindow, RecordsEveryReadingAndEveryGapUntilStopped) {
     const int rows = count("\r\n") - 1;
     EXPECT_EQ(window->lblRecording->text(),
               QStringLiteral("Recording to feeder-3.csv: %1 rows").arg(rows));
+    const QString picture = qEnvironmentVariable("KESTRO_SCREENSHOT");
+    if (!picture.isEmpty())
+        EXPECT_TRUE(window->grab().save(picture));
 
     window->bbRecordReadings->trigger();
     EXPECT_EQ(window->bbRecordReadings->text(), "Record readings...");

@@ -17,6 +17,7 @@ class QCPGraph;
 class QCPItemStraightLine;
 class QCheckBox;
 class QMouseEvent;
+class QShowEvent;
 
 namespace kestro {
 
@@ -43,6 +44,9 @@ class TrendWindow : public QWidget, public Ui::TrendWindow {
     // What the read-out says for the sample nearest to `time`.
     QString readout(double time) const;
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     static size_t index(Quantity q) { return static_cast<size_t>(q); }
     void bindCheckBoxes();
@@ -59,6 +63,7 @@ class TrendWindow : public QWidget, public Ui::TrendWindow {
     std::array<QCPGraph*, kQuantityCount> graphs_{};
     std::map<std::string, QCPAxis*> axes_;
     QCPItemStraightLine* cursor_ = nullptr;
+    double followedTo_ = 0;  // where the time axis ends
 };
 
 // The unit's axis label: the unit, or "PF" for the power factor.
