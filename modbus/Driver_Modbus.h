@@ -51,6 +51,9 @@ void ShowQueryStatus(const std::string& text);
 // Tells the host that the transaction that just failed was a read of the
 // input registers, so no reading came.
 void ReportReadingMissed(const std::string& reason);
+// Shows in red why the port is not open (which port, and why: access
+// denied, busy, unplugged); false when the port is open or there is none.
+bool ShowPortProblem();
 
 // Fails what was asked of a function, so that nobody waits for it: a read
 // loses its valid flag, a write is disarmed and marked failed, and a
