@@ -75,7 +75,11 @@ TEST(RecordingFile, AKilledRecordingLeavesOnlyWholeRows) {
                     recorder.readingMissed({TimeStamp{ms + 1000, 3600}, "Port closed."});
             }
         }
-        usleep(useconds_t(30000 + 17000 * round));
+        // Killed once the child is past its first rows, at another moment
+        // each round.
+        while (contents(path).size() < 1000)
+            usleep(1000);
+        usleep(useconds_t(3000 + 7000 * round));
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
