@@ -3,14 +3,10 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
-#include <cmath>
 #include <stdexcept>
 #include <string>
 
-#include "DB_Modbus.h"
 #include "Lamp.h"
-#include "LinkHost.h"
 #include "Regional.h"
 #include "RegisterMap.h"
 #include "Utility.h"
@@ -59,16 +55,10 @@ void LiveReadings::Indicator::setText(const QString& text) const {
     }
 }
 
-QString LiveReadings::Indicator::text() const {
-    return label ? label->text() : edit->text();
-}
-
 LiveReadings::LiveReadings(QWidget& window)
     : QObject(&window),
       swapFloat_(control<QCheckBox>(window, "cbSwapFloat")),
       readings_(bindReadings(window)),
-      indP_(labelIndicator(window, "IndP")),
-      indQ_(labelIndicator(window, "IndQ")),
       indS_(control<QLabel>(window, "IndS")),
       indTemp_(control<QLabel>(window, "IndTemp")),
       edRTC_(control<QLineEdit>(window, "edRTC")),
@@ -84,24 +74,24 @@ std::array<LiveReadings::Reading, 18> LiveReadings::bindReadings(QWidget& w) {
     auto label = [&w](const char* name) { return labelIndicator(w, name); };
     auto edit = [&w](const char* name) { return Indicator{nullptr, control<QLineEdit>(w, name)}; };
     return {{
-        {kInIr, label("IndIr"), 1},
-        {kInIs, label("IndIs"), 1},
-        {kInIt, label("IndIt"), 1},
-        {kInVr, label("IndVr"), 0},
-        {kInVs, label("IndVs"), 0},
-        {kInVt, label("IndVt"), 0},
-        {kInP, label("IndP"), 0},
-        {kInQ, label("IndQ"), 0},
-        {kInCos, label("IndCos"), 2},
-        {kInF, label("IndF"), 0},
-        {kInPr, label("IndPr"), 0},
-        {kInQr, label("IndQr"), 0},
-        {kInPs, label("IndPs"), 0},
-        {kInQs, label("IndQs"), 0},
-        {kInPt, label("IndPt"), 0},
-        {kInQt, label("IndQt"), 0},
-        {kInPtot, edit("IndPtot"), 0},
-        {kInQTot, edit("IndQTot"), 0},
+        {Quantity::Ir, label("IndIr"), 1},
+        {Quantity::Is, label("IndIs"), 1},
+        {Quantity::It, label("IndIt"), 1},
+        {Quantity::Vr, label("IndVr"), 0},
+        {Quantity::Vs, label("IndVs"), 0},
+        {Quantity::Vt, label("IndVt"), 0},
+        {Quantity::P, label("IndP"), 0},
+        {Quantity::Q, label("IndQ"), 0},
+        {Quantity::PF, label("IndCos"), 2},
+        {Quantity::F, label("IndF"), 0},
+        {Quantity::Pr, label("IndPr"), 0},
+        {Quantity::Qr, label("IndQr"), 0},
+        {Quantity::Ps, label("IndPs"), 0},
+        {Quantity::Qs, label("IndQs"), 0},
+        {Quantity::Pt, label("IndPt"), 0},
+        {Quantity::Qt, label("IndQt"), 0},
+        {Quantity::ActiveEnergy, edit("IndPtot"), 0},
+        {Quantity::ReactiveEnergy, edit("IndQTot"), 0},
     }};
 }
 
@@ -149,40 +139,19 @@ std::array<LiveReadings::ColourRule, 12> LiveReadings::bindColours(QWidget& w) {
     }};
 }
 
-void LiveReadings::RefreshIfValid() {
-    if (DB_Modbus.InputRegistersValid)
-        RefreshReadings();
+bool LiveReadings::swapWords() const {
+    return swapFloat_->isChecked();
 }
 
-void LiveReadings::RefreshReadings() {
+// S is the snapshot's, derived from the whole-number P and Q just shown.
+void LiveReadings::readingTaken(const ReadingSnapshot& snapshot) {
     for (const Reading& r : readings_)
-        r.indicator.setText(FormatFixed(readFloat(r.address), r.decimals));
-    showApparentPower();
-    showLamps(RegWord(DB_Modbus.InputRegisterTable, kInStatusWord));
-    showQuantityColours(RegWord(DB_Modbus.InputRegisterTable, kInQuantityStateWord));
-    showDeviceClock();
-    indTemp_->setText(FormatFixed(readFloat(kInTemp), 0));
-}
-
-float LiveReadings::readFloat(int address) const {
-    return RegFloat(DB_Modbus.InputRegisterTable, address, swapFloat_->isChecked());
-}
-
-// What the indicator at `address` shows, as a number. A non-finite reading
-// shows as a text that is no number; the reading itself stands in for it,
-// so that S becomes a non-number too and the refresh goes on.
-double LiveReadings::displayedValue(const Indicator& indicator, int address) const {
-    double shown;
-    if (TryStrToFloat(indicator.text(), shown))
-        return shown;
-    return readFloat(address);
-}
-
-// S from the whole-number P and Q on screen, so that the three agree.
-void LiveReadings::showApparentPower() {
-    const double shownP = displayedValue(indP_, kInP);
-    const double shownQ = displayedValue(indQ_, kInQ);
-    indS_->setText(FormatFixed(std::sqrt(shownP * shownP + shownQ * shownQ), 0));
+        r.indicator.setText(FormatFixed(snapshot.value(r.quantity), r.decimals));
+    indS_->setText(FormatFixed(snapshot.value(Quantity::S), 0));
+    showLamps(snapshot.statusWord);
+    showQuantityColours(snapshot.quantityStateWord);
+    showDeviceClock(snapshot.clockRegisters);
+    indTemp_->setText(FormatFixed(snapshot.value(Quantity::Temperature), 0));
 }
 
 void LiveReadings::showLamps(uint16_t statusWord) {
@@ -201,25 +170,18 @@ void LiveReadings::showQuantityColours(uint16_t quantityStateWord) {
 
 // Registers 38 to 41 hold BCD digits, so their hexadecimal digits read as
 // the decimal clock: "DD:MM:20YY, hh:mm:ss, weekday".
-void LiveReadings::showDeviceClock() {
-    const uint16_t* table = DB_Modbus.InputRegisterTable;
-    const QString date = hex4(RegWord(table, kInClockDate));
-    edRTC_->setText(date.left(2) + ':' + date.mid(2, 2) + ":20" +
-                    hex2(RegWord(table, kInClockYear)) + ", ");
-    const uint16_t dayAndHours = RegWord(table, kInClockWeekdayHour);
-    const QString minutesSeconds = hex4(RegWord(table, kInClockMinSec));
-    edRTC_->setText(edRTC_->text() + hex2(dayAndHours & 0xFF) + ':' + minutesSeconds.left(2) + ':' +
-                    minutesSeconds.mid(2, 2) + ", " + weekdayName(dayAndHours >> 8));
+void LiveReadings::showDeviceClock(const std::array<uint16_t, 4>& clock) {
+    const auto [minutesAndSeconds, dayAndHours, dateWord, year] = clock;
+    const QString date = hex4(dateWord);
+    edRTC_->setText(date.left(2) + ':' + date.mid(2, 2) + ":20" + hex2(year) + ", ");
+    const QString minSec = hex4(minutesAndSeconds);
+    edRTC_->setText(edRTC_->text() + hex2(dayAndHours & 0xFF) + ':' + minSec.left(2) + ':' +
+                    minSec.mid(2, 2) + ", " + weekdayName(dayAndHours >> 8));
 }
 
-void InstallLiveReadings(QWidget* mainWindow) {
-    LiveReadings* existing =
-        mainWindow->findChild<LiveReadings*>(QString(), Qt::FindDirectChildrenOnly);
-    QPointer<LiveReadings> display = existing ? existing : new LiveReadings(*mainWindow);
-    Host.refreshIfValid = [display] {
-        if (display)
-            display->RefreshIfValid();
-    };
+LiveReadings& InstallLiveReadings(QWidget* mainWindow) {
+    auto* existing = mainWindow->findChild<LiveReadings*>(QString(), Qt::FindDirectChildrenOnly);
+    return existing ? *existing : *new LiveReadings(*mainWindow);
 }
 
 }  // namespace kestro

@@ -1,11 +1,12 @@
 #pragma once
-// The live readings display: copies the input-register image of the
-// analyzer into the main window's indicators, lamps and clock text after
-// every processed response.
+// The live readings display: shows each readings snapshot in the main
+// window's indicators, lamps and clock text.
 
 #include <QObject>
 #include <QString>
 #include <array>
+
+#include "device/ReadingsFeed.h"
 
 class QCheckBox;
 class QLabel;
@@ -16,7 +17,7 @@ namespace kestro {
 
 class Lamp;
 
-class LiveReadings : public QObject {
+class LiveReadings : public QObject, public ReadingsListener {
     Q_OBJECT
 
   public:
@@ -24,9 +25,14 @@ class LiveReadings : public QObject {
     // throws std::logic_error naming it.
     explicit LiveReadings(QWidget& mainWindow);
 
-    // The refresh, only while the engine holds valid input registers.
-    void RefreshIfValid();
-    void RefreshReadings();
+    // The word order the "Swap Words" box asks for, read anew at each call.
+    bool swapWords() const;
+
+    // The refresh: every control is written, in the order the analyzer's
+    // registers are read.
+    void readingTaken(const ReadingSnapshot& snapshot) override;
+    // Nothing clears the indicators: they keep the last reading.
+    void readingMissed(const MissedReading&) override {}
 
   private:
     // An indicator is a label or, for the energy meters, a line edit.
@@ -34,10 +40,9 @@ class LiveReadings : public QObject {
         QLabel* label = nullptr;
         QLineEdit* edit = nullptr;
         void setText(const QString& text) const;
-        QString text() const;
     };
     struct Reading {
-        int address;
+        Quantity quantity;
         Indicator indicator;
         int decimals;
     };
@@ -51,21 +56,17 @@ class LiveReadings : public QObject {
         uint16_t mask;
     };
 
-    double displayedValue(const Indicator& indicator, int address) const;
     static Indicator labelIndicator(QWidget& window, const char* name);
     static std::array<Reading, 18> bindReadings(QWidget& window);
     static std::array<LampRule, 18> bindLamps(QWidget& window);
     static std::array<ColourRule, 12> bindColours(QWidget& window);
 
-    void showApparentPower();
     void showLamps(uint16_t statusWord);
     void showQuantityColours(uint16_t quantityStateWord);
-    void showDeviceClock();
-    float readFloat(int address) const;
+    void showDeviceClock(const std::array<uint16_t, 4>& clockRegisters);
 
     QCheckBox* swapFloat_;
     std::array<Reading, 18> readings_;
-    Indicator indP_, indQ_;
     QLabel* indS_;
     QLabel* indTemp_;
     QLineEdit* edRTC_;
@@ -74,7 +75,7 @@ class LiveReadings : public QObject {
 };
 
 // Binds a live display to the main window, once (it lives as long as the
-// window), and hands its RefreshIfValid to the engine.
-void InstallLiveReadings(QWidget* mainWindow);
+// window); the caller subscribes it to the window's readings.
+LiveReadings& InstallLiveReadings(QWidget* mainWindow);
 
 }  // namespace kestro

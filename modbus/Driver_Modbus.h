@@ -48,6 +48,9 @@ void RecordFailure(int function, int kind);
 void ErrorHook(int code);
 void SetStatus(const std::string& text, int kind);
 void ShowQueryStatus(const std::string& text);
+// Tells the host that the transaction that just failed was a read of the
+// input registers, so no reading came.
+void ReportReadingMissed(const std::string& reason);
 // Shows in red why the port is not open (which port, and why: access
 // denied, busy, unplugged); false when the port is open or there is none.
 bool ShowPortProblem();

@@ -78,6 +78,7 @@ void onResponseTimeout() {
     AbandonTransaction();
     RecordFailure(Ports.LastFunction, 0);
     SetStatus("No response from slave device.", 0);
+    ReportReadingMissed("No response from slave device.");
 }
 
 void onTxRetry() {

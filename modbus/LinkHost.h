@@ -44,6 +44,9 @@ struct LinkHost {
     std::function<void()> reportNoPort;       // beep and "No COM port defined..." message
     std::function<void()> refreshIfValid;     // live display after each processed frame
     std::function<void(int code)> errorHook;  // observer for tests; the program sets none
+    // A read of the input registers ended without a reading, or the port
+    // closed; `reason` says which, as the status line does.
+    std::function<void(const std::string& reason)> readingMissed;
 };
 
 extern LinkHost Host;

@@ -47,11 +47,16 @@ void StopCommunications() {
 void ComPortOpen() {
     Ports.PortOpenSignal = true;
 }
+// Closed on purpose or by a device that went away: either way no reading
+// comes until it opens again.
 void ComPortClose() {
+    const bool wasOpen = Ports.PortOpenSignal;
     Ports.PortOpenSignal = false;
     // A device that went away is said at once, not at the next time-out.
     if (Ports.ComPort && Ports.ComPort->problem().fault != PortFault::None)
         ShowPortProblem();
+    if (wasOpen && Host.readingMissed)
+        Host.readingMissed("Port closed.");
 }
 void ComPortTriggerTimer(TriggerHandle handle) {
     OnTimerTrigger(handle);

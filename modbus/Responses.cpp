@@ -187,6 +187,7 @@ void runHandler(const Handler& h, Verdict verdict) {
             h.onInvalid();
         RecordFailure(Ports.LastFunction, 1);
         SetStatus(h.invalidText, 1);
+        ReportReadingMissed(h.invalidText);
     }
     h.always();
     DB_Modbus.ErrorLatch &= uint16_t(~kExceptionBits);
@@ -227,6 +228,7 @@ void handleException(int function) {
             continue;
         RecordFailure(Ports.LastFunction, e.kind);
         SetStatus(e.text, 1);
+        ReportReadingMissed(e.text);
     }
 }
 

@@ -60,6 +60,11 @@ void ShowQueryStatus(const std::string& text) {
         Host.status->showStatus(text, false);
 }
 
+void ReportReadingMissed(const std::string& reason) {
+    if (Ports.LastFunction == 0x04 && Host.readingMissed)
+        Host.readingMissed(reason);
+}
+
 void RecordFailure(int function, int kind) {
     switch (function) {
         case 0x01:

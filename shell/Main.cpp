@@ -13,6 +13,10 @@
 #include "Regional.h"
 #include "UserInteraction.h"
 #include "WindowPlacement.h"
+#include "device/ReadingsSource.h"
+#include "platform/LocalClock.h"
+#include "tools/recorder/RecordingControl.h"
+#include "tools/trend/TrendWindow.h"
 
 namespace kestro {
 
@@ -24,7 +28,16 @@ TfrmMain::TfrmMain(Platform& platform, const QString& programFolder)
     setupConfigView();
     setupTimers();
     ConnectCommands();
-    InstallLiveReadings(this);
+    setupReadings();
+    setupTools();
+}
+
+// The window's indicators are the first listener of its readings.
+void TfrmMain::setupReadings() {
+    LiveReadings& live = InstallLiveReadings(this);
+    readings_.subscribe(live);
+    ConnectReadingsFeed(
+        readings_, [&live] { return live.swapWords(); }, CurrentTimeStamp);
 }
 
 TfrmMain::~TfrmMain() {

@@ -7,7 +7,8 @@
 // selection), MainStatusBar.cpp (status bar panels, status line and the
 // configuration view), MainCommands.cpp (menu entries and the dialogs),
 // MainFileCommands.cpp (New, Open, Save, Save As, the upload's file),
-// MainDeviceButtons.cpp (meter and clock buttons, Slave ID), FullMode.cpp.
+// MainDeviceButtons.cpp (meter and clock buttons, Slave ID), FullMode.cpp,
+// MainTools.cpp (the Tools menu).
 
 #include <QCoreApplication>
 #include <QMainWindow>
@@ -19,6 +20,7 @@
 #include "Platform.h"
 #include "SettingsLocation.h"
 #include "WindowTimer.h"
+#include "device/ReadingsFeed.h"
 #include "ui_Main.h"
 
 class QKeyEvent;
@@ -27,6 +29,8 @@ class QLabel;
 namespace kestro {
 
 class Lamp;
+class RecordingControl;
+class TrendWindow;
 
 class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     Q_OBJECT
@@ -83,6 +87,14 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     // Where Kestro.ini is read and written (valid from ReadSettings on).
     const SettingsLocation& settingsLocation() const { return location_; }
 
+    // Every reading decoded once per refresh, and every reading missed: the
+    // indicators listen, and so do the tools.
+    ReadingsFeed& readings() { return readings_; }
+    // Behind Tools > Record readings.
+    RecordingControl& recordingControl() { return *recording_; }
+    // Tools > Trend: created when first asked for, then kept (and fed).
+    TrendWindow& trendWindow();
+
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -93,6 +105,8 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     void setupStatusBar();
     void setupTimers();
     void setupConfigView();
+    void setupReadings();
+    void setupTools();
     void ConnectCommands();
     void ConnectHost();
     void Timer1Timer();
@@ -128,6 +142,10 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     bool closed_ = false;
     bool communicating_ = false;  // communications started and not yet stopped
     bool settingsErrorShown_ = false;
+    ReadingsFeed readings_;
+    // Declared after the feed: they leave the feed when they go.
+    std::unique_ptr<RecordingControl> recording_;
+    std::unique_ptr<TrendWindow> trend_;
 };
 
 }  // namespace kestro

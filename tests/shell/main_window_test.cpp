@@ -204,6 +204,9 @@ TEST_F(MainWindowTest, MenusListTheirEntriesWithCaptionsHintsAndShortcuts) {
          {{"bbEditConfig", "Edit Configuration", "Edit Configuration", ""}}},
         {{"siCalibration", "&Calibration"},
          {{"bbEditCalibration", "Edit Calibration", "Edit Calibration", ""}}},
+        {{"siTools", "&Tools"},
+         {{"bbTrend", "Trend...", "Show the readings over time", ""},
+          {"bbRecordReadings", "Record readings...", "Record every reading to a CSV file", ""}}},
         {{"siHelp", "&Help"}, {{"bbAbout", "About...", "About", ""}}},
     };
     const QList<QAction*> bar = window->menuBar()->actions();

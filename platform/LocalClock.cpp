@@ -1,0 +1,12 @@
+#include "platform/LocalClock.h"
+
+#include <QDateTime>
+
+namespace kestro {
+
+TimeStamp CurrentTimeStamp() {
+    const QDateTime now = QDateTime::currentDateTime();
+    return TimeStamp{now.toMSecsSinceEpoch(), now.offsetFromUtc()};
+}
+
+}  // namespace kestro
