@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "FrameObserver.h"
 #include "PortComponent.h"
 
 namespace kestro {
@@ -25,6 +26,8 @@ class LinkPlatform {
     virtual std::unique_ptr<StatusLightMonitor> createStatusLights(PortComponent& port) = 0;
     // Waits while events keep being delivered (window timers keep ticking).
     virtual void pause(int ms) = 0;
+    // A monotonic clock in microseconds, for the time stamps of frames.
+    virtual int64_t nowUs() const = 0;
 };
 
 // Status bar panels written by the core: panel 0 (port) and panel 2 (status).
@@ -44,6 +47,7 @@ struct LinkHost {
     std::function<void()> reportNoPort;       // beep and "No COM port defined..." message
     std::function<void()> refreshIfValid;     // live display after each processed frame
     std::function<void(int code)> errorHook;  // observer for tests; the program sets none
+    FrameObserver* frameObserver = nullptr;   // every frame sent and collected
 };
 
 extern LinkHost Host;
