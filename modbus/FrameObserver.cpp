@@ -1,6 +1,6 @@
-#include "FrameObserver.h"
+#include "modbus/FrameObserver.h"
 
-#include "LinkHost.h"
+#include "modbus/LinkHost.h"
 
 namespace kestro {
 

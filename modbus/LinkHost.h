@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "FrameObserver.h"
 #include "PortComponent.h"
+#include "modbus/FrameObserver.h"
 
 namespace kestro {
 

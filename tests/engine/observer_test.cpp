@@ -3,7 +3,7 @@
 // wrong. At 9600 8N1 a byte takes 1041 us on the line; an answer reaches the
 // master in chunks of 16 bytes, each when its last byte has arrived.
 #include "EngineTest.h"
-#include "FrameObserver.h"
+#include "modbus/FrameObserver.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -20,10 +20,10 @@
 #include <sstream>
 #include <string>
 
-#include "Crc.h"
 #include "Driver_Modbus.h"
 #include "EngineHarness.h"
-#include "FrameObserver.h"
+#include "modbus/Crc.h"
+#include "modbus/FrameObserver.h"
 
 using namespace kestro;
 using namespace kestro::test;
