@@ -2,6 +2,8 @@
 // collected, with its exact time and outcome, for each way an answer can go
 // wrong. At 9600 8N1 a byte takes 1041 us on the line; an answer reaches the
 // master in chunks of 16 bytes, each when its last byte has arrived.
+#include <tuple>
+
 #include "EngineTest.h"
 #include "modbus/FrameObserver.h"
 
