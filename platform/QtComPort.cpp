@@ -120,19 +120,11 @@ PortProblem openProblem(const QSerialPort& serial, const QString& device) {
     return problem;
 }
 
-// Calls an event handler through a copy: a handler that releases the port
-// would otherwise destroy the very function it is running in.
-template <class Handler, class... Args>
-void fire(const Handler& handler, Args... args) {
-    if (!handler)
-        return;
-    Handler copy = handler;
-    copy(args...);
-}
-
 }  // namespace
 
-QtComPort::QtComPort(int outBufferSize) : outBufferSize_(outBufferSize) {
+QtComPort::QtComPort(int outBufferSize)
+    : outBufferSize_(outBufferSize),
+      triggers_([this](TriggerHandle handle) { fire(OnTriggerTimer, handle); }) {
     QObject::connect(&serial_, &QSerialPort::errorOccurred, &serial_,
                      [this](QSerialPort::SerialPortError error) { onError(error); });
     QObject::connect(&serial_, &QSerialPort::readyRead, &serial_, [this] { onReadyRead(); });
@@ -244,25 +236,11 @@ void QtComPort::deliverAvailable() {
 }
 
 TriggerHandle QtComPort::addTimerTrigger() {
-    auto timer = std::make_unique<QTimer>();
-    timer->setSingleShot(true);
-    timer->setTimerType(Qt::PreciseTimer);
-    const auto handle = static_cast<TriggerHandle>(triggers_.size() + 1);
-    QObject::connect(timer.get(), &QTimer::timeout, timer.get(),
-                     [this, handle] { fire(OnTriggerTimer, handle); });
-    triggers_.push_back(std::move(timer));
-    return handle;
+    return triggers_.add();
 }
 
 void QtComPort::setTimerTrigger(TriggerHandle handle, int ticks, bool activate) {
-    if (handle == 0 || handle > triggers_.size())
-        return;
-    QTimer& timer = *triggers_[handle - 1];
-    if (!activate) {
-        timer.stop();
-        return;
-    }
-    timer.start(std::max(0, ticks) * kTickMs);
+    triggers_.set(handle, ticks, activate);
 }
 
 int QtComPort::outBuffFree() const {

@@ -12,10 +12,9 @@
 #include <QSerialPort>
 #include <QString>
 #include <QTimer>
-#include <memory>
-#include <vector>
 
 #include "PortComponent.h"
+#include "platform/PortEvents.h"
 
 namespace kestro {
 
@@ -59,7 +58,7 @@ class QtComPort : public PortComponent {
     bool availPending_ = false;
     Rs485 rs485_ = Rs485::Off;
     QString device_;
-    std::vector<std::unique_ptr<QTimer>> triggers_;
+    PortTriggers triggers_;
     QTimer reopenTimer_;
 };
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "QtComPort.h"
+#include "platform/MappedPort.h"
 
 namespace kestro {
 
@@ -31,7 +31,7 @@ void QtPlatform::setStatusLights(StatusLight* tx, StatusLight* rx) {
 }
 
 std::unique_ptr<PortComponent> QtPlatform::createPort() {
-    return std::make_unique<QtComPort>();
+    return std::make_unique<MappedPort>();
 }
 
 std::unique_ptr<StatusLightMonitor> QtPlatform::createStatusLights(PortComponent& port) {

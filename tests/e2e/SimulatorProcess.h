@@ -14,11 +14,15 @@ class SimulatorProcess {
     // Starts `rvx82a-sim --link <link> <options>`; started() tells whether
     // the link is there to open.
     SimulatorProcess(const QString& link, const QStringList& options);
+    // Starts `rvx82a-sim --tcp <port> <options>` (0: any free port);
+    // started() tells whether it listens, tcpPort() on which port.
+    SimulatorProcess(quint16 port, const QStringList& options);
     ~SimulatorProcess();
     SimulatorProcess(const SimulatorProcess&) = delete;
     SimulatorProcess& operator=(const SimulatorProcess&) = delete;
 
     bool started() const { return started_; }
+    quint16 tcpPort();
     // Dies without a word, as an unplugged adapter does: SIGKILL, no clean-up
     // of the link.
     void killHard();
@@ -29,6 +33,8 @@ class SimulatorProcess {
     bool sawEvent(const QString& needle);
 
   private:
+    bool start(const QStringList& arguments);
+
     QProcess process_;
     QString pending_;
     QStringList events_;
