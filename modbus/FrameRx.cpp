@@ -5,6 +5,19 @@
 
 namespace kestro {
 
+namespace {
+
+// The frame given up on: the bytes collected so far and those dropped.
+void reportOverflow(int collected, std::vector<uint8_t>& dropped) {
+    if (!Host.frameObserver)
+        return;
+    NoteBytesArrived(collected == 0);
+    dropped.insert(dropped.begin(), Ports.RxBuffer, Ports.RxBuffer + collected);
+    ReportCollectedFrame(dropped.data(), int(dropped.size()), FrameOutcome::RxOverflow);
+}
+
+}  // namespace
+
 void OnDataAvailable(int count) {
     if (Ports.EndOfFrame.Fired)
         Ports.RxCount = 0;
@@ -13,16 +26,19 @@ void OnDataAvailable(int count) {
     if (!port || count <= 0)
         return;
     if (Ports.RxCount + count <= kMaxFrame) {
+        NoteBytesArrived(Ports.RxCount == 0);
         Ports.RxCount += port->getBlock(Ports.RxBuffer + Ports.RxCount, count);
         port->setTimerTrigger(Ports.EndOfFrame.Handle, Ports.EndOfFrame.Ticks, true);
         return;
     }
     ErrorHook(3);
+    const int collected = Ports.RxCount;
     Ports.RxCount = 0;
     SetStatus("Fatal error. Rx buffer overflow.", 1);
     // Left in the port, these bytes would overflow every later frame too.
     std::vector<uint8_t> discard(count);
     port->getBlock(discard.data(), count);
+    reportOverflow(collected, discard);
 }
 
 void FailRequest(int function) {
@@ -79,6 +95,7 @@ void onResponseTimeout() {
     RecordFailure(Ports.LastFunction, 0);
     SetStatus("No response from slave device.", 0);
     ReportReadingMissed("No response from slave device.");
+    ReportTimeout();
 }
 
 void onTxRetry() {

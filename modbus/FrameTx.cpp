@@ -72,6 +72,7 @@ bool WritePendingFrame() {
     if (!port || port->outBuffFree() < Ports.TxLength)
         return false;
     port->putBlock(Ports.TxBuffer, Ports.TxLength);
+    ReportSentFrame(Ports.TxBuffer, Ports.TxLength);
     Ports.TxPending = false;
     // A frame complete before the request left cannot be its answer.
     Ports.FrameReceived = false;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "PortComponent.h"
+#include "modbus/FrameObserver.h"
 
 namespace kestro {
 
@@ -25,6 +26,8 @@ class LinkPlatform {
     virtual std::unique_ptr<StatusLightMonitor> createStatusLights(PortComponent& port) = 0;
     // Waits while events keep being delivered (window timers keep ticking).
     virtual void pause(int ms) = 0;
+    // A monotonic clock in microseconds, for the time stamps of frames.
+    virtual int64_t nowUs() const = 0;
 };
 
 // Status bar panels written by the core: panel 0 (port) and panel 2 (status).
@@ -47,6 +50,7 @@ struct LinkHost {
     // A read of the input registers ended without a reading, or the port
     // closed; `reason` says which, as the status line does.
     std::function<void(const std::string& reason)> readingMissed;
+    FrameObserver* frameObserver = nullptr;  // every frame sent and collected
 };
 
 extern LinkHost Host;

@@ -207,8 +207,13 @@ const ExceptionText kExceptions[] = {
     {7, 6, "Exception response received <nack>."},
 };
 
+struct Judged {
+    FrameOutcome outcome;
+    int exceptionCode = 0;
+};
+
 // An exception answer is address, function + 80h, code and CRC.
-void handleException(int function) {
+Judged handleException(int function) {
     if (Ports.RxCount != 5) {
         if (const Handler* h = handlerFor(function)) {
             runHandler(*h, Verdict::Invalid);
@@ -216,7 +221,7 @@ void handleException(int function) {
             ErrorHook(5);
             SetStatus("Fatal error. Invalid Rx state.", 1);
         }
-        return;
+        return {FrameOutcome::Invalid};
     }
     Ports.AwaitingResponse = false;
     Ports.StepDone = true;
@@ -230,6 +235,7 @@ void handleException(int function) {
         SetStatus(e.text, 1);
         ReportReadingMissed(e.text);
     }
+    return {FrameOutcome::Exception, code};
 }
 
 // Two-wire adapters that hear their own transmission receive the request
@@ -252,19 +258,13 @@ bool onlyEcho() {
     return false;
 }
 
-}  // namespace
-
-void ProcessResponse() {
-    // A late answer after its time-out, or a frame that came while the
-    // request was still waiting to leave.
-    if (!Ports.AwaitingResponse || Ports.TxPending)
-        return;
-    if (onlyEcho())
-        return;
+// Checks an answer that came while one was awaited, acts on it and says
+// what it was.
+Judged handleAnswer() {
     if (!CrcCheck(Ports.RxBuffer, Ports.RxCount)) {
         ErrorHook(6);
         SetStatus("Receive CRC check failed.", 1);
-        return;
+        return {FrameOutcome::CrcFailed};
     }
     // The slave address is not compared: any slave's answer to the function
     // in progress is taken.
@@ -275,15 +275,39 @@ void ProcessResponse() {
         if (!h) {
             ErrorHook(5);
             SetStatus("Fatal error. Invalid Rx state.", 1);
-            return;
+            return {FrameOutcome::Invalid};
         }
-        runHandler(*h, h->check());
-    } else if (function == state + 0x80) {
-        handleException(state);
-    } else {
-        ErrorHook(7);
-        SetStatus("Unexpected response received.", 1);
+        const Verdict verdict = h->check();
+        runHandler(*h, verdict);
+        return {verdict == Verdict::Invalid ? FrameOutcome::Invalid : FrameOutcome::Valid};
     }
+    if (function == state + 0x80)
+        return handleException(state);
+    ErrorHook(7);
+    SetStatus("Unexpected response received.", 1);
+    return {FrameOutcome::UnexpectedFunction};
+}
+
+}  // namespace
+
+void ProcessResponse() {
+    // A late answer after its time-out, or a frame that came while the
+    // request was still waiting to leave.
+    if (!Ports.AwaitingResponse || Ports.TxPending) {
+        // No bytes: the end of a frame already given up on as an overflow.
+        if (Ports.RxCount > 0)
+            ReportCollectedFrame(Ports.RxBuffer, Ports.RxCount, FrameOutcome::NotAwaited);
+        return;
+    }
+    const int collected = Ports.RxCount;
+    const bool echoOnly = onlyEcho();
+    // The echo is the request as it was sent.
+    if (echoOnly || Ports.RxCount != collected)
+        ReportCollectedFrame(Ports.TxBuffer, Ports.TxLength, FrameOutcome::Echo);
+    if (echoOnly)
+        return;
+    const Judged judged = handleAnswer();
+    ReportCollectedFrame(Ports.RxBuffer, Ports.RxCount, judged.outcome, judged.exceptionCode);
 }
 
 bool UnpackBits(uint8_t* table, int firstPoint, const uint8_t* data, int byteCount, int n) {

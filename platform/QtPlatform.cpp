@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <algorithm>
+#include <chrono>
 
 #include "platform/MappedPort.h"
 
@@ -50,6 +51,11 @@ void QtPlatform::pause(int ms) {
 
 std::unique_ptr<WindowTimer> QtPlatform::createTimer() {
     return std::make_unique<QtWindowTimer>();
+}
+
+int64_t QtPlatform::nowUs() const {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace kestro

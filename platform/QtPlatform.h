@@ -34,6 +34,7 @@ class QtPlatform : public Platform {
     // Returns after `ms` ms; events, window timers and port events included,
     // are handled meanwhile.
     void pause(int ms) override;
+    int64_t nowUs() const override;
     std::unique_ptr<WindowTimer> createTimer() override;
 
     static constexpr int kLightOffTicks = 4;

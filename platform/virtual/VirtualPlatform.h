@@ -45,6 +45,7 @@ class VirtualPlatform : public Platform {
     std::unique_ptr<PortComponent> createPort() override;
     std::unique_ptr<StatusLightMonitor> createStatusLights(PortComponent& port) override;
     void pause(int ms) override { clock.advanceMs(ms); }
+    int64_t nowUs() const override { return clock.nowUs(); }
     std::unique_ptr<WindowTimer> createTimer() override;
 
     VirtualClock clock;

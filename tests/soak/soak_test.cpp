@@ -22,6 +22,8 @@
 
 #include "Driver_Modbus.h"
 #include "EngineHarness.h"
+#include "modbus/Crc.h"
+#include "modbus/FrameObserver.h"
 
 using namespace kestro;
 using namespace kestro::test;
@@ -66,6 +68,28 @@ struct StoreWindow {
     bool contains(int index) const { return index >= first && index < first + count; }
 };
 
+// Listens to the link all through the run, as a traffic monitor would, and
+// checks what it hears: time stamps in order and never ahead of the clock,
+// requests with a good CRC, time-outs without bytes.
+class CheckingObserver : public FrameObserver {
+  public:
+    explicit CheckingObserver(const VirtualClock& clock) : clock_(clock) {}
+    void onFrame(const FrameEvent& e) override {
+        ++frames;
+        if (e.startUs > e.endUs || e.endUs > clock_.nowUs())
+            problem = "frame time stamps out of order or ahead of the clock";
+        if (e.direction == FrameDirection::Sent && !CrcCheck(e.bytes.data(), int(e.bytes.size())))
+            problem = "a request with a bad CRC was reported";
+        if (e.outcome == FrameOutcome::Timeout && !e.bytes.empty())
+            problem = "a time-out with bytes was reported";
+    }
+    uint64_t frames = 0;
+    std::string problem;
+
+  private:
+    const VirtualClock& clock_;
+};
+
 class SoakRun {
   public:
     explicit SoakRun(uint64_t seed) : rng_(seed) {
@@ -84,11 +108,16 @@ class SoakRun {
 
     // Runs `ticks` poll ticks or until the first broken invariant.
     std::string run(uint64_t ticks) {
+        Host.frameObserver = &observer_;
         rig_.start();
-        while (failure_.empty() && rig_.pollTicks < ticks)
+        while (failure_.empty() && rig_.pollTicks < ticks) {
             rig_.runMs(int64_t(std::min<uint64_t>(ticks - rig_.pollTicks, 10000)) * 100);
+            if (!observer_.problem.empty())
+                fail(observer_.problem);
+        }
         return failure_;
     }
+    uint64_t framesObserved() const { return observer_.frames; }
 
     uint64_t longestScan() const { return longestScan_; }
     uint64_t scans() const { return scans_; }
@@ -393,6 +422,7 @@ class SoakRun {
 
     std::mt19937_64 rng_;
     EngineHarness rig_;
+    CheckingObserver observer_{rig_.platform.clock};
     std::string failure_;
     TableImage before_{};
     StoreWindow window_;
@@ -417,5 +447,6 @@ TEST(Soak, EngineKeepsItsInvariantsUnderRandomFaults) {
     EXPECT_EQ(soak.run(ticks), "");
     std::cout << "soak: seed " << seed << ", " << ticks << " poll ticks, " << soak.scans()
               << " scans, longest " << soak.longestScan() << " ticks, " << soak.refusals()
-              << " ticks showing a refusal, " << soak.portChanges() << " port changes\n";
+              << " ticks showing a refusal, " << soak.portChanges() << " port changes, "
+              << soak.framesObserved() << " frames observed\n";
 }
