@@ -10,7 +10,7 @@
 #include "config/Configuration.h"
 #include "shell/MainState.h"
 #include "tests/e2e/KestroFixture.h"
-#include "tests/e2e/Waiting.h"
+#include "tests/support/Waiting.h"
 #include "tests/support/SampleRecords.h"
 
 using namespace kestro;

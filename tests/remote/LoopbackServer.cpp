@@ -6,7 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "tests/qtport/EventWait.h"
+#include "tests/support/Waiting.h"
 
 namespace kestro::test {
 

@@ -9,7 +9,7 @@
 #include "modbus/Driver_Modbus.h"
 #include "platform/QtPlatform.h"
 #include "platform/core/PortMap.h"
-#include "tests/qtport/EventWait.h"
+#include "tests/support/Waiting.h"
 #include "tests/remote/LoopbackServer.h"
 
 using namespace kestro;

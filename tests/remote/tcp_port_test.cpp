@@ -8,7 +8,7 @@
 #include "platform/QtComPort.h"
 #include "platform/QtTcpPort.h"
 #include "platform/core/PortMap.h"
-#include "tests/qtport/EventWait.h"
+#include "tests/support/Waiting.h"
 #include "tests/remote/LoopbackServer.h"
 
 using namespace kestro;

@@ -10,7 +10,7 @@
 #include "platform/QtTcpPort.h"
 #include "platform/RemoteLineProbe.h"
 #include "platform/core/PortMap.h"
-#include "tests/qtport/EventWait.h"
+#include "tests/support/Waiting.h"
 #include "tests/remote/LoopbackServer.h"
 
 using namespace kestro;
