@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#else
-#include <QSerialPort>
+#elif defined(Q_OS_WIN)
+#include "WinComDevice.h"
 #endif
 
 namespace kestro {
@@ -38,17 +38,24 @@ bool IsDeviceAvailable(const std::string& device) {
     return isDevice;
 }
 
-#else
+#elif defined(Q_OS_WIN)
 
+// A port held by another program refuses with access denied (or, under
+// Wine, a sharing violation); a name that opens but takes no line settings
+// is no serial port.
 bool IsDeviceAvailable(const std::string& device) {
     if (device.empty())
         return false;
-    QSerialPort port(QString::fromStdString(device));
-    if (port.open(QIODevice::ReadWrite)) {
-        port.close();
-        return true;
+    const HANDLE handle = OpenComDevice(WinDeviceName(device), 0);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
     }
-    return port.error() == QSerialPort::PermissionError;
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    const bool isPort = GetCommState(handle, &dcb);
+    CloseHandle(handle);
+    return isPort;
 }
 
 #endif

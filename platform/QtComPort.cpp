@@ -2,13 +2,12 @@
 
 #include <algorithm>
 
+#include "PortEvents.h"
 #include "PortMap.h"
 
 #if defined(Q_OS_LINUX)
 #include <linux/serial.h>
 #include <sys/ioctl.h>
-#elif defined(Q_OS_WIN)
-#include <windows.h>
 #endif
 
 namespace kestro {
@@ -29,15 +28,6 @@ QtComPort::Rs485 enableRs485(QSerialPort& serial) {
     rs485.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
     rs485.flags &= ~SER_RS485_RTS_AFTER_SEND;
     return ioctl(serial.handle(), TIOCSRS485, &rs485) == 0 ? Rs485::SwitchedOn : Rs485::Off;
-#elif defined(Q_OS_WIN)
-    DCB dcb{};
-    dcb.DCBlength = sizeof(dcb);
-    if (!GetCommState(serial.handle(), &dcb))
-        return Rs485::Off;
-    if (dcb.fRtsControl == RTS_CONTROL_TOGGLE)
-        return Rs485::On;
-    dcb.fRtsControl = RTS_CONTROL_TOGGLE;
-    return SetCommState(serial.handle(), &dcb) ? Rs485::SwitchedOn : Rs485::Off;
 #else
     (void)serial;
     return Rs485::Off;
@@ -53,8 +43,6 @@ void disableRs485(QSerialPort& serial) {
     rs485.flags &= ~SER_RS485_ENABLED;
     ioctl(serial.handle(), TIOCSRS485, &rs485);
 #else
-    // On Windows every program sets the line's control block when it opens
-    // the port.
     (void)serial;
 #endif
 }
@@ -78,19 +66,11 @@ bool deviceLost(QSerialPort::SerialPortError error) {
     return error == QSerialPort::ReadError || error == QSerialPort::ResourceError;
 }
 
-// Calls an event handler through a copy: a handler that releases the port
-// would otherwise destroy the very function it is running in.
-template <class Handler, class... Args>
-void fire(const Handler& handler, Args... args) {
-    if (!handler)
-        return;
-    Handler copy = handler;
-    copy(args...);
-}
-
 }  // namespace
 
-QtComPort::QtComPort(int outBufferSize) : outBufferSize_(outBufferSize) {
+QtComPort::QtComPort(int outBufferSize)
+    : outBufferSize_(outBufferSize),
+      triggers_([this](TriggerHandle h) { fire(OnTriggerTimer, h); }) {
     QObject::connect(&serial_, &QSerialPort::errorOccurred, &serial_,
                      [this](QSerialPort::SerialPortError error) { onError(error); });
     QObject::connect(&serial_, &QSerialPort::readyRead, &serial_, [this] { onReadyRead(); });
@@ -196,25 +176,11 @@ void QtComPort::deliverAvailable() {
 }
 
 TriggerHandle QtComPort::addTimerTrigger() {
-    auto timer = std::make_unique<QTimer>();
-    timer->setSingleShot(true);
-    timer->setTimerType(Qt::PreciseTimer);
-    const auto handle = static_cast<TriggerHandle>(triggers_.size() + 1);
-    QObject::connect(timer.get(), &QTimer::timeout, timer.get(),
-                     [this, handle] { fire(OnTriggerTimer, handle); });
-    triggers_.push_back(std::move(timer));
-    return handle;
+    return triggers_.add();
 }
 
 void QtComPort::setTimerTrigger(TriggerHandle handle, int ticks, bool activate) {
-    if (handle == 0 || handle > triggers_.size())
-        return;
-    QTimer& timer = *triggers_[handle - 1];
-    if (!activate) {
-        timer.stop();
-        return;
-    }
-    timer.start(std::max(0, ticks) * kTickMs);
+    triggers_.set(handle, ticks, activate);
 }
 
 int QtComPort::outBuffFree() const {

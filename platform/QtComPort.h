@@ -1,6 +1,6 @@
 #pragma once
-// The port component on QSerialPort. Timer triggers are single-shot QTimers
-// counting 55 ms ticks; the output buffer is a fixed size less what the
+// The port component on QSerialPort (Linux). Timer triggers count 55 ms
+// ticks; the output buffer is a fixed size less what the
 // serial port still has to write.
 //
 // A device that goes away while open (an unplugged USB adapter, a pty whose
@@ -12,10 +12,9 @@
 #include <QSerialPort>
 #include <QString>
 #include <QTimer>
-#include <memory>
-#include <vector>
 
 #include "PortComponent.h"
+#include "PortTriggers.h"
 
 namespace kestro {
 
@@ -59,7 +58,7 @@ class QtComPort : public PortComponent {
     bool availPending_ = false;
     Rs485 rs485_ = Rs485::Off;
     QString device_;
-    std::vector<std::unique_ptr<QTimer>> triggers_;
+    PortTriggers triggers_;
     QTimer reopenTimer_;
 };
 

@@ -3,7 +3,11 @@
 #include <QEventLoop>
 #include <algorithm>
 
+#if defined(Q_OS_WIN)
+#include "WinComPort.h"
+#else
 #include "QtComPort.h"
+#endif
 
 namespace kestro {
 
@@ -30,7 +34,11 @@ void QtPlatform::setStatusLights(StatusLight* tx, StatusLight* rx) {
 }
 
 std::unique_ptr<PortComponent> QtPlatform::createPort() {
+#if defined(Q_OS_WIN)
+    return std::make_unique<WinComPort>();
+#else
     return std::make_unique<QtComPort>();
+#endif
 }
 
 std::unique_ptr<StatusLightMonitor> QtPlatform::createStatusLights(PortComponent& port) {

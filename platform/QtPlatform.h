@@ -1,7 +1,7 @@
 #pragma once
-// The platform the program runs on: ports on QSerialPort, status lights on
-// the main window's lamps, window timers on QTimer, and pauses that keep the
-// event loop running.
+// The platform the program runs on: serial ports (QSerialPort on Linux, our
+// own on Windows), status lights on the main window's lamps, window timers
+// on QTimer, and pauses that keep the event loop running.
 
 #include <QTimer>
 #include <memory>
@@ -28,7 +28,8 @@ class QtPlatform : public Platform {
     // window sets them once it has built them. None: the lamps stay unlit.
     void setStatusLights(StatusLight* tx, StatusLight* rx);
 
-    // A closed QtComPort; it finds its device through PortMap when it opens.
+    // A closed port component; it finds its device through PortMap when it
+    // opens.
     std::unique_ptr<PortComponent> createPort() override;
     std::unique_ptr<StatusLightMonitor> createStatusLights(PortComponent& port) override;
     // Returns after `ms` ms; events, window timers and port events included,
