@@ -172,8 +172,13 @@ bool WinComPort::openDevice() {
     watch(io_->read, &WinComPort::onReadDone);
     watch(io_->write, &WinComPort::onWriteDone);
     applyModemLines();
-    waitForCharacters();
-    return isOpen();
+    // A device that takes no wait is no use; it is not reported as lost,
+    // since it never counted as open.
+    if (!started(WaitCommEvent(handle, &io_->eventMask, &io_->wait.overlapped), io_->wait)) {
+        closeDevice();
+        return false;
+    }
+    return true;
 }
 
 // Cancels what is in flight and waits for it to end, since the driver
