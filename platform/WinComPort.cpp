@@ -99,6 +99,9 @@ WinComPort::WinComPort(int outBufferSize)
       triggers_([this](TriggerHandle h) { fire(OnTriggerTimer, h); }) {
     reopenTimer_.setInterval(kReopenCheckMs);
     QObject::connect(&reopenTimer_, &QTimer::timeout, &reopenTimer_, [this] { checkDevice(); });
+    presenceTimer_.setInterval(kReopenCheckMs);
+    QObject::connect(&presenceTimer_, &QTimer::timeout, &presenceTimer_,
+                     [this] { checkPresence(); });
     pollTimer_.setSingleShot(true);
     pollTimer_.setInterval(kDriverPollMs);
     QObject::connect(&pollTimer_, &QTimer::timeout, &pollTimer_, [this] {
@@ -178,6 +181,7 @@ bool WinComPort::openDevice() {
         closeDevice();
         return false;
     }
+    presenceTimer_.start();
     return true;
 }
 
@@ -186,6 +190,7 @@ bool WinComPort::openDevice() {
 // of the event loop: this may run inside one of their own signals.
 void WinComPort::closeDevice() {
     std::unique_ptr<Io> io = std::move(io_);
+    presenceTimer_.stop();
     pollTimer_.stop();
     pollsDriver_ = false;
     availPending_ = false;
@@ -217,6 +222,23 @@ void WinComPort::deviceLost() {
     if (wantOpen_)
         reopenTimer_.start();
     fire(OnPortClose);
+}
+
+// A device can go without failing the calls on its handle (under Wine, a
+// pseudo-terminal whose other end ended), but the name it was opened by is
+// gone then. While open, the port checks about once a second that a second
+// handle opens, or is refused because the first holds the device.
+void WinComPort::checkPresence() {
+    if (!isOpen())
+        return;
+    const HANDLE probe = OpenComDevice(device_, 0);
+    if (probe != INVALID_HANDLE_VALUE) {
+        CloseHandle(probe);
+        return;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        deviceLost();
 }
 
 void WinComPort::checkDevice() {

@@ -8,7 +8,8 @@
 //
 // Timer triggers count 55 ms ticks; the output buffer is a fixed size less
 // what is still queued for writing. A device that goes away while open (an
-// unplugged USB adapter) closes the port at once and fires OnPortClose; about
+// unplugged USB adapter) closes the port, when a call on it fails or within
+// a second by the presence check, and fires OnPortClose; about
 // once a second the port then tries the same device again, and when it
 // opens, OnPortOpen fires and traffic resumes.
 
@@ -52,6 +53,7 @@ class WinComPort : public PortComponent {
     void closeDevice();
     void deviceLost();
     void checkDevice();
+    void checkPresence();
     void waitForCharacters();
     void onWaitDone();
     void readWaiting();
@@ -71,6 +73,7 @@ class WinComPort : public PortComponent {
     std::vector<uint8_t> outQueue_;
     PortTriggers triggers_;
     QTimer reopenTimer_;
+    QTimer presenceTimer_;
     QTimer pollTimer_;
 };
 
