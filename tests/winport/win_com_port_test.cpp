@@ -39,11 +39,13 @@ class PeerPort {
     }
     std::vector<uint8_t> read(size_t count) {
         std::vector<uint8_t> bytes;
-        for (int attempt = 0; attempt < 5 && bytes.size() < count; ++attempt) {
+        while (bytes.size() < count) {
             uint8_t chunk[256];
             DWORD got = 0;
             ReadFile(handle_, chunk, DWORD(std::min<size_t>(count - bytes.size(), sizeof chunk)),
                      &got, nullptr);
+            if (got == 0)
+                break;  // a second without a byte
             bytes.insert(bytes.end(), chunk, chunk + got);
         }
         return bytes;
