@@ -19,13 +19,25 @@ constexpr int kTestPort = 12;  // above COM9: opened through the device namespac
 constexpr int kPeerPort = 13;
 constexpr int kMissingPort = 40;
 
-// The far end of the line: plain blocking Win32 calls, reads bounded in time.
+// The far end of the line: plain blocking Win32 calls, on the same line
+// settings. Reads ask the driver what it holds, so that they end in time
+// under any read time-outs a driver supports.
 class PeerPort {
   public:
     PeerPort() : handle_(OpenComDevice(WinDeviceName("COM" + std::to_string(kPeerPort)), 0)) {
-        COMMTIMEOUTS timeouts{MAXDWORD, MAXDWORD, 1000, 0, 0};
-        if (ok())
-            SetCommTimeouts(handle_, &timeouts);
+        if (!ok())
+            return;
+        DCB dcb{};
+        dcb.DCBlength = sizeof(dcb);
+        GetCommState(handle_, &dcb);
+        dcb.BaudRate = 9600;
+        dcb.ByteSize = 8;
+        dcb.Parity = NOPARITY;
+        dcb.StopBits = ONESTOPBIT;
+        dcb.fBinary = TRUE;
+        SetCommState(handle_, &dcb);
+        COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 0};
+        SetCommTimeouts(handle_, &timeouts);
     }
     ~PeerPort() {
         if (ok())
@@ -37,21 +49,34 @@ class PeerPort {
         DWORD written = 0;
         WriteFile(handle_, bytes.data(), DWORD(bytes.size()), &written, nullptr);
     }
+    // Up to `count` bytes; gives up after a second without one.
     std::vector<uint8_t> read(size_t count) {
         std::vector<uint8_t> bytes;
         while (bytes.size() < count) {
-            uint8_t chunk[256];
+            const DWORD waiting = waitForBytes(1000);
+            if (waiting == 0)
+                break;
+            std::vector<uint8_t> chunk(std::min<size_t>(waiting, count - bytes.size()));
             DWORD got = 0;
-            ReadFile(handle_, chunk, DWORD(std::min<size_t>(count - bytes.size(), sizeof chunk)),
-                     &got, nullptr);
-            if (got == 0)
-                break;  // a second without a byte
-            bytes.insert(bytes.end(), chunk, chunk + got);
+            ReadFile(handle_, chunk.data(), DWORD(chunk.size()), &got, nullptr);
+            bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
         }
         return bytes;
     }
 
   private:
+    DWORD waitForBytes(int ms) {
+        for (int waited = 0;; waited += 10) {
+            DWORD errors = 0;
+            COMSTAT status{};
+            if (ClearCommError(handle_, &errors, &status) && status.cbInQue > 0)
+                return status.cbInQue;
+            if (waited >= ms)
+                return 0;
+            Sleep(10);
+        }
+    }
+
     HANDLE handle_;
 };
 
