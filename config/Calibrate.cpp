@@ -6,7 +6,6 @@
 #include "FixedDialog.h"
 #include "MainState.h"
 #include "NumberField.h"
-#include "Regional.h"
 #include "UserInteraction.h"
 #include "Utility.h"
 #include "ui_Calibrate.h"
@@ -22,11 +21,12 @@ constexpr int kCheckRows = 5;          // two columns: five items, then four
 constexpr uint16_t kActive = 0x1C7;    // PR, PS, PT and the three voltages
 constexpr uint16_t kReactive = 0x1F8;  // QR, QS, QT and the three voltages
 
-// An optional minus, digits, an optional decimal separator and more digits,
-// with the locale's separator: a value typed here must also convert.
+// An optional minus, digits and one decimal separator. Both the point and
+// the comma are admitted: a separator typed in the other locale's form must
+// not vanish and silently make 1,5 into 15. It stays in the field, and the
+// conversion (with the locale's separator) then says that it is no number.
 QRegularExpression numberMask() {
-    const QString separator = QRegularExpression::escape(QString(QChar(DecimalSeparator())));
-    return QRegularExpression("-?[0-9]+(" + separator + ")?[0-9]*");
+    return QRegularExpression("-?[0-9]*[.,]?[0-9]*");
 }
 
 }  // namespace
@@ -104,7 +104,6 @@ void TfrmCal::FormShow() {
     RecordToForm();
 }
 
-// Taken anew at every showing, so that the mask follows the locale.
 void TfrmCal::setInputMasks() {
     mask_->setRegularExpression(numberMask());
     for (const NumberBinding& number : numbers_)

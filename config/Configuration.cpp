@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cmath>
+#include <optional>
 
 #include "IniStore.h"
 #include "MainState.h"
@@ -15,6 +16,9 @@ ConfigRecord Config;
 ConfigurationView ConfigView;
 
 namespace {
+
+// The record as the current file holds it, as far as this run knows.
+std::optional<ConfigRecord> FileRecord;
 
 const QString kSignatureSection = "SIGNATURE";
 const QString kSystem = "SYSTEM";
@@ -57,7 +61,6 @@ QString upperCaseFileName(const QString& name) {
     }
     return upper;
 }
-
 
 void showSlaveId(int slaveId) {
     if (ConfigView.setSlaveId)
@@ -107,8 +110,31 @@ void writeRecord(IniStore& store, const ConfigRecord& record) {
     }
 }
 
+// The fields a file keeps; CalControl is not among them.
+bool sameInFile(const ConfigRecord& a, const ConfigRecord& b) {
+    if (a.Name != b.Name || a.FirmwareVersion != b.FirmwareVersion || a.SlaveID != b.SlaveID ||
+        a.Baud != b.Baud)
+        return false;
+    for (const auto field : ConfigFloats) {
+        if (a.*field != b.*field)
+            return false;
+    }
+    return true;
+}
+
 void reportNotValid(const QString& path) {
     showError(QFileInfo(path).fileName() + " is not a valid configuration file");
+}
+
+// A file refused for its size is no configuration file either, but the
+// user is told why it was not read.
+void reportUnreadable(const QString& path, const IniStore& store) {
+    if (store.TooLarge())
+        showError(QString("%1 is too large to be a configuration file (over %2 MiB).")
+                      .arg(QFileInfo(path).fileName())
+                      .arg(IniStore::MaxFileSize / (1024 * 1024)));
+    else
+        reportNotValid(path);
 }
 
 }  // namespace
@@ -123,10 +149,10 @@ int CheckConfigFile(const QString& path) {
     if (!info.exists() || info.isDir())
         return 1;
     IniStore store(path);
-    store.Open();  // a file that cannot be read has no signature
-    if (store.ReadString(kSignatureSection, "Value", "") == ConfigSignature)
+    // A file that cannot be read has no signature.
+    if (store.Open() && store.ReadString(kSignatureSection, "Value", "") == ConfigSignature)
         return 0;
-    reportNotValid(path);
+    reportUnreadable(path, store);
     return -1;
 }
 
@@ -134,7 +160,7 @@ bool ReadConfigFile() {
     const QString path = CurrentConfigFile();
     IniStore store(path);
     if (!store.Open()) {
-        reportNotValid(path);
+        reportUnreadable(path, store);
         return false;
     }
     try {
@@ -143,6 +169,7 @@ bool ReadConfigFile() {
         showError(QString::fromStdString(error.what()));
         return false;
     }
+    FileRecord = Config;
     ShowCurrentFileName();
     showSlaveId(Config.SlaveID);
     ConfigSaved = true;
@@ -159,6 +186,7 @@ bool WriteConfigFile() {
                       .arg(QDir::toNativeSeparators(path), store.ErrorString()));
         return false;
     }
+    FileRecord = Config;
     ShowCurrentFileName();
     ConfigSaved = true;
     return true;
@@ -171,9 +199,18 @@ void SetDefaultConfig() {
     for (const auto field : ConfigFloats)
         defaults.*field = 1.0f;
     Config = defaults;
+    FileRecord.reset();
     ShowCurrentFileName();
     showSlaveId(Config.SlaveID);
     ConfigSaved = false;
+}
+
+bool ConfigMatchesFile() {
+    return FileRecord && sameInFile(Config, *FileRecord);
+}
+
+void ForgetFileRecord() {
+    FileRecord.reset();
 }
 
 }  // namespace kestro

@@ -74,4 +74,10 @@ bool WriteConfigFile();
 // Config to its defaults, for a new configuration under Settings.FileName.
 void SetDefaultConfig();
 
+// True when every field the file keeps holds what the current file held when
+// it was last loaded or saved. False after New, and once the current file
+// was changed to one that Config has not been loaded from or saved to.
+bool ConfigMatchesFile();
+void ForgetFileRecord();
+
 }  // namespace kestro

@@ -6,6 +6,7 @@
 #include "MainState.h"
 #include "NumberField.h"
 #include "UserInteraction.h"
+#include "config/Configuration.h"
 #include "ui_EUnits.h"
 
 namespace kestro {
@@ -82,7 +83,9 @@ bool TfrmEng::FormToRecord() {
         if (!StoreField(*number.field, Config.*number.value))
             return false;
     }
-    ConfigSaved = !NameEdited;
+    // Saved only when the record sent is the one the file holds: a Download
+    // of changed values must still offer to save them.
+    ConfigSaved = !NameEdited && ConfigMatchesFile();
     return true;
 }
 

@@ -17,9 +17,13 @@ int PortNumberFromName(const QString& name) {
     return last >= '0' && last <= '9' ? last.unicode() - '0' : 1;
 }
 
-void ReadSettingsFile(const QString& file, IniRecord& settings, const QString& defaultPath) {
+bool ReadSettingsFile(const QString& file, IniRecord& settings, const QString& defaultPath,
+                      QString* error) {
     IniStore store(file);
-    store.Open();  // a missing or unreadable file gives every default
+    // A missing or unreadable file gives every default.
+    const bool read = store.Open();
+    if (!read && error)
+        *error = store.ErrorString();
     PortRecord& port = settings.Port;
     port.Name = store.ReadString(kPort, "Name", "COM1");
     port.PortNumber = PortNumberFromName(port.Name);
@@ -30,6 +34,7 @@ void ReadSettingsFile(const QString& file, IniRecord& settings, const QString& d
     port.Interface = store.ReadString(kPort, "Interface", "RS232");
     settings.FileName = store.ReadString(kConfig, "FileName", "RVX82UNTITLED.CFG");
     settings.Path = store.ReadString(kConfig, "Path", defaultPath);
+    return read;
 }
 
 bool WriteSettingsFile(const QString& file, const IniRecord& settings, QString* error) {

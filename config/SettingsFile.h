@@ -14,7 +14,10 @@ namespace kestro {
 // file or the key is missing (PORT: Name "COM1", Baud "9600", Data "8",
 // Stop "1", Parity "None", Interface "RS232"; CONFIG: FileName
 // "RVX82UNTITLED.CFG", Path `defaultPath`), and sets PortNumber from Name.
-void ReadSettingsFile(const QString& file, IniRecord& settings, const QString& defaultPath);
+// False, with the reason in `error`, when the file exists but could not be
+// read (all settings then take their defaults).
+bool ReadSettingsFile(const QString& file, IniRecord& settings, const QString& defaultPath,
+                      QString* error = nullptr);
 
 // Writes the eight settings in the same order, creating the file when it is
 // missing and keeping its other sections and keys. False, with the reason

@@ -25,9 +25,16 @@ void StatusPanel::show(const QString& text, bool closeEnabled, const QColor& tit
     QPalette palette = title_.palette();
     palette.setColor(QPalette::Window, titleColour);
     title_.setPalette(palette);
-    setButtonsEnabled(false);
+    // The focus goes to the panel before the dialog's buttons are disabled:
+    // leaving it on a disabled button would pass it on to the next field,
+    // where a key typed while the command waits would replace the text.
     panel_.show();
     close_.setEnabled(closeEnabled);
+    if (closeEnabled)
+        close_.setFocus();
+    else
+        panel_.setFocus();
+    setButtonsEnabled(false);
     text_.setText(text);
 }
 

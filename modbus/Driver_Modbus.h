@@ -48,6 +48,9 @@ void RecordFailure(int function, int kind);
 void ErrorHook(int code);
 void SetStatus(const std::string& text, int kind);
 void ShowQueryStatus(const std::string& text);
+// Shows in red why the port is not open (which port, and why: access
+// denied, busy, unplugged); false when the port is open or there is none.
+bool ShowPortProblem();
 
 // Fails what was asked of a function, so that nobody waits for it: a read
 // loses its valid flag, a write is disarmed and marked failed, and a

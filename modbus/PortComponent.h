@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <utility>
 
 namespace kestro {
 
@@ -20,6 +22,24 @@ struct LineSettings {
     bool rs485Mode = false;
     bool dtr = true;
     bool rts = true;
+};
+
+// Why a port is not open. Every port component says it in these terms, so
+// that the status line can tell the user in words they act on whatever the
+// port is (a serial device, a network connection).
+enum class PortFault {
+    None,          // open, or never asked to open
+    AccessDenied,  // the user may not open the device
+    Busy,          // another program holds it
+    Unplugged,     // the device is not there, or went away while open
+    Other,         // anything else; `detail` says what
+};
+
+struct PortProblem {
+    PortFault fault = PortFault::None;
+    std::string device;  // what the port opens, as the user may look it up
+    std::string detail;  // the system's words for an Other fault
+    std::string advice;  // what the user can do, where the platform knows (may be empty)
 };
 
 using TriggerHandle = uint16_t;
@@ -48,6 +68,11 @@ class PortComponent {
     virtual void setOpen(bool open) = 0;
     virtual bool isOpen() const = 0;
 
+    // Why the port is not open: set by the port component when an open
+    // fails or its device goes away, reset to PortFault::None when it opens.
+    const PortProblem& problem() const { return problem_; }
+    void setProblem(PortProblem problem) { problem_ = std::move(problem); }
+
     // Timer triggers: a new handle per call; arming (again) restarts the
     // trigger, which then expires once, `ticks` ticks later.
     virtual TriggerHandle addTimerTrigger() = 0;
@@ -74,6 +99,7 @@ class PortComponent {
 
   private:
     LineSettings settings_;
+    PortProblem problem_;
 };
 
 inline void PortComponent::setDTR(bool on) {

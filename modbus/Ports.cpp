@@ -49,6 +49,9 @@ void ComPortOpen() {
 }
 void ComPortClose() {
     Ports.PortOpenSignal = false;
+    // A device that went away is said at once, not at the next time-out.
+    if (Ports.ComPort && Ports.ComPort->problem().fault != PortFault::None)
+        ShowPortProblem();
 }
 void ComPortTriggerTimer(TriggerHandle handle) {
     OnTimerTrigger(handle);
@@ -87,6 +90,8 @@ void OpenPort(uint16_t portNumber) {
     // A transaction of the old port would never see its time-out.
     if (Ports.AwaitingResponse || Ports.TxPending)
         AbandonTransaction();
+    // Nor would a frame half received on it ever see its end of frame.
+    Ports.RxCount = 0;
     Ports.StatusLights.reset();
     Ports.ComPort = Host.platform->createPort();
     PortComponent& port = *Ports.ComPort;
@@ -110,6 +115,8 @@ void OpenPort(uint16_t portNumber) {
     Ports.StatusLights = Host.platform->createStatusLights(port);
     if (Host.status)
         Host.status->showPort("COM" + std::to_string(portNumber) + ",9600,N,8,1");
+    if (!Ports.PortOpen)
+        ShowPortProblem();
 }
 
 // A port whose device went away has closed itself; it is released all the

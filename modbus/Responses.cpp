@@ -1,6 +1,7 @@
 // Checking a received frame against the request in progress, storing its
 // data and reporting the outcome on the status line.
 #include <algorithm>
+#include <cstring>
 
 #include "Crc.h"
 #include "Driver_Modbus.h"
@@ -229,12 +230,34 @@ void handleException(int function) {
     }
 }
 
+// Two-wire adapters that hear their own transmission receive the request
+// ahead of the answer. A frame that begins with the exact bytes of the
+// request just sent carries them as echo: they are dropped and the answer
+// after them is read. True when the frame was the echo alone, so that the
+// answer is still to come - unless the answer itself repeats the request
+// (05h, 06h), in which case the frame is taken as the answer. Adapters
+// without echo never see a frame that begins with the whole request: no
+// answer of 01h to 04h, 0Fh or 10h does.
+bool onlyEcho() {
+    const int sent = Ports.TxLength;
+    if (sent <= 0 || Ports.RxCount < sent ||
+        std::memcmp(Ports.RxBuffer, Ports.TxBuffer, size_t(sent)) != 0)
+        return false;
+    if (Ports.RxCount == sent)
+        return Ports.LastFunction != 0x05 && Ports.LastFunction != 0x06;
+    Ports.RxCount -= sent;
+    std::memmove(Ports.RxBuffer, Ports.RxBuffer + sent, size_t(Ports.RxCount));
+    return false;
+}
+
 }  // namespace
 
 void ProcessResponse() {
     // A late answer after its time-out, or a frame that came while the
     // request was still waiting to leave.
     if (!Ports.AwaitingResponse || Ports.TxPending)
+        return;
+    if (onlyEcho())
         return;
     if (!CrcCheck(Ports.RxBuffer, Ports.RxCount)) {
         ErrorHook(6);

@@ -98,11 +98,35 @@ int stageWriteData(uint8_t function, int first, int n) {
     return 2 * n;
 }
 
+// On a two-wire line a request sent while a slave is still answering (a
+// late answer after its time-out) collides with it: bytes that arrived
+// without the end-of-frame silence after them mean the line is in use.
+bool lineInUse() {
+    return Ports.RxCount > 0 && !Ports.EndOfFrame.Fired;
+}
+
+// Poll ticks the next request has waited for a quiet line. The wait is
+// bounded by more than the longest frame the receive buffer holds (1024
+// bytes, 1.1 s at 9600 baud), so that a line that never falls silent cannot
+// stop the scan, nor a command that waits for its write.
+int quietLineWait = 0;
+constexpr int kMaxQuietLineWaitTicks = 15;
+
+// True while the request is to wait for the line to fall silent.
+bool awaitQuietLine() {
+    if (!lineInUse() || quietLineWait >= kMaxQuietLineWaitTicks) {
+        quietLineWait = 0;
+        return false;
+    }
+    ++quietLineWait;
+    return true;
+}
+
 // Builder of a chunked state: waits while an answer is awaited, skips the
-// state when it has nothing to send, waits for the poll delay, then sends
-// the next chunk. Remaining counts the points still to request; the chunk
-// must lie inside its block, which the requester may have changed while the
-// state was running.
+// state when it has nothing to send, waits for the poll delay and a quiet
+// line, then sends the next chunk. Remaining counts the points still to
+// request; the chunk must lie inside its block, which the requester may have
+// changed while the state was running.
 void buildChunk(const Block& b, bool gate) {
     if (Ports.AwaitingResponse)
         return;
@@ -112,7 +136,7 @@ void buildChunk(const Block& b, bool gate) {
         Ports.StepDone = true;
         return;
     }
-    if (!Ports.PollDelay.Fired)
+    if (!Ports.PollDelay.Fired || awaitQuietLine())
         return;
     const int n = std::min<int>(DB_Modbus.Remaining, b.cap);
     const int first = b.start + b.count - DB_Modbus.Remaining;
@@ -140,7 +164,7 @@ void buildSingleWriteState(uint8_t function, bool gate, uint16_t& count, uint16_
         Ports.StepDone = true;
         return;
     }
-    if (!Ports.PollDelay.Fired)
+    if (!Ports.PollDelay.Fired || awaitQuietLine())
         return;
     count = 1;
     BuildSingleWrite(targetSlave(), function, address, value);

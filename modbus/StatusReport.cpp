@@ -9,13 +9,54 @@ void ErrorHook(int code) {
         Host.errorHook(code);
 }
 
+namespace {
+
+std::string portFaultText(const PortComponent& port) {
+    const PortProblem& problem = port.problem();
+    std::string name = "COM" + std::to_string(port.settings().comNumber);
+    if (!problem.device.empty())
+        name += " (" + problem.device + ")";
+    std::string text;
+    switch (problem.fault) {
+        case PortFault::AccessDenied:
+            text = name + ": access denied.";
+            break;
+        case PortFault::Busy:
+            text = name + " is busy: another program is using it.";
+            break;
+        case PortFault::Unplugged:
+            text = name + " is unplugged. Plug the adapter in.";
+            break;
+        case PortFault::Other:
+        case PortFault::None:
+            text = name + " cannot be opened" +
+                   (problem.detail.empty() ? "." : ": " + problem.detail + ".");
+            break;
+    }
+    return problem.advice.empty() ? text : text + " " + problem.advice;
+}
+
+}  // namespace
+
+// While the port is not open, nothing the engine says is about the line:
+// the status line keeps saying why the port does not work until it does.
+bool ShowPortProblem() {
+    const PortComponent* port = Ports.ComPort.get();
+    if (!port || port->isOpen() || !Host.status)
+        return false;
+    if (port->problem().fault == PortFault::None && Ports.PortOpen)
+        return false;
+    Host.status->showStatus(portFaultText(*port), true);
+    return true;
+}
+
 void SetStatus(const std::string& text, int kind) {
-    if (Host.status)
+    if (Host.status && !ShowPortProblem())
         Host.status->showStatus(text, kind == 0 || kind == 1);
 }
 
 void ShowQueryStatus(const std::string& text) {
-    if (Host.status)
+    if (Host.status && !ShowPortProblem())
         Host.status->showStatus(text, false);
 }
 

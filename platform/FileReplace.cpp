@@ -8,6 +8,7 @@
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -48,6 +49,35 @@ bool writeNewFile(const QString& name, const QByteArray& bytes, QString* error) 
     return true;
 }
 
+// The user may write the target itself: a file the user may not change is
+// not replaced behind its back (the folder may well take new files). Opening
+// for appending changes nothing in the file.
+bool mayWrite(const QString& target, QString* error) {
+    QFile file(target);
+    if (!file.exists() || file.open(QIODevice::Append))
+        return true;
+    *error = file.errorString();
+    return false;
+}
+
+// The new file takes the place of the old one with its owner and mode, as if
+// the old one had been written in place. Only root may give a file away; for
+// anybody else the owner stays the user.
+void keepOwnerAndMode(const QString& from, const QString& target) {
+#ifdef Q_OS_WIN
+    QFile::setPermissions(from, QFileInfo(target).permissions());
+#else
+    struct stat old {};
+    const QByteArray targetName = QFile::encodeName(target);
+    const QByteArray fromName = QFile::encodeName(from);
+    if (::stat(targetName.constData(), &old) != 0)
+        return;
+    if (::chown(fromName.constData(), old.st_uid, old.st_gid) != 0)
+        (void)::chown(fromName.constData(), uid_t(-1), old.st_gid);
+    ::chmod(fromName.constData(), old.st_mode & 07777);
+#endif
+}
+
 bool renameOver(const QString& from, const QString& to, QString* error) {
     std::error_code failure;
     std::filesystem::rename(QFileInfo(from).filesystemFilePath(),
@@ -62,6 +92,8 @@ bool renameOver(const QString& from, const QString& to, QString* error) {
 bool ReplaceFileContents(const QString& fileName, const QByteArray& bytes, QString* error) {
     const QString target = finalName(fileName);
     const QString saving = target + SavingSuffix;
+    if (!mayWrite(target, error))
+        return false;
     // What a cut save left, or anything else by that name (a link is removed,
     // never followed).
     const QFileInfo leftover(saving);
@@ -74,7 +106,7 @@ bool ReplaceFileContents(const QString& fileName, const QByteArray& bytes, QStri
         return false;
     }
     if (QFileInfo::exists(target))
-        QFile::setPermissions(saving, QFileInfo(target).permissions());
+        keepOwnerAndMode(saving, target);
     if (!renameOver(saving, target, error)) {
         QFile::remove(saving);
         return false;

@@ -15,7 +15,9 @@ namespace kestro {
 inline const QString SavingSuffix = QStringLiteral(".kestro-saving");
 
 // False with the reason in `error` when the bytes could not be saved; the
-// target is then as it was.
+// target is then as it was. A target the user may not write is refused; a
+// target that is replaced keeps its owner (where the user may keep it) and
+// its mode.
 bool ReplaceFileContents(const QString& fileName, const QByteArray& bytes, QString* error);
 
 }  // namespace kestro

@@ -33,6 +33,10 @@ bool parseInteger(const QString& text, int32_t& value) {
 
 }  // namespace
 
+QString IniStore::TooLargeError() {
+    return QStringLiteral("the file is too large (over %1 MiB)").arg(MaxFileSize / (1024 * 1024));
+}
+
 bool IniStore::Open() {
     text_ = IniText();
     readable_ = true;
@@ -47,7 +51,7 @@ bool IniStore::Open() {
         return false;
     }
     if (info.size() > MaxFileSize) {
-        error_ = QStringLiteral("the file is too large");
+        error_ = TooLargeError();
         return false;
     }
     QFile file(fileName_);
@@ -68,7 +72,7 @@ bool IniStore::Open() {
         return false;
     }
     if (bytes.size() > MaxFileSize) {
-        error_ = QStringLiteral("the file is too large");
+        error_ = TooLargeError();
         return false;
     }
     text_ = IniText(std::move(bytes));

@@ -28,9 +28,13 @@ namespace kestro {
 
 class IniStore {
   public:
-    // Far beyond any settings or configuration file; anything larger is
-    // taken as something else and not read.
-    static constexpr qint64 MaxFileSize = 1024 * 1024;
+    // Far beyond any settings or configuration file Kestro writes (a long
+    // name or a large foreign section included); anything larger is taken as
+    // something else and not read.
+    static constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
+
+    // The error text of a file larger than MaxFileSize.
+    static QString TooLargeError();
 
     explicit IniStore(QString fileName) : fileName_(std::move(fileName)) {}
 
@@ -43,6 +47,8 @@ class IniStore {
     // when they could not be saved; the file on disk is then unchanged.
     bool Close();
     QString ErrorString() const { return error_; }
+    // True when Open refused the file for its size.
+    bool TooLarge() const { return error_ == TooLargeError(); }
 
     QString ReadString(const QString& section, const QString& key,
                        const QString& defaultValue) const;

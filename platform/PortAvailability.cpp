@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-#include "PortMap.h"
+#include "platform/core/PortMap.h"
 
 #if defined(Q_OS_UNIX)
 #include <fcntl.h>
@@ -11,7 +11,7 @@
 
 #include <cerrno>
 #elif defined(Q_OS_WIN)
-#include "WinComDevice.h"
+#include "platform/WinComDevice.h"
 #endif
 
 namespace kestro {

@@ -1,4 +1,4 @@
-#include "PortTriggers.h"
+#include "platform/PortTriggers.h"
 
 #include <algorithm>
 

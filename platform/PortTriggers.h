@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "PortComponent.h"
+#include "modbus/PortComponent.h"
 
 namespace kestro {
 

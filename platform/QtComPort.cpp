@@ -1,13 +1,20 @@
 #include "QtComPort.h"
 
+#include <QFile>
 #include <algorithm>
 
-#include "PortEvents.h"
-#include "PortMap.h"
+#include "platform/PortEvents.h"
+#include "platform/core/PortMap.h"
 
 #if defined(Q_OS_LINUX)
 #include <linux/serial.h>
 #include <sys/ioctl.h>
+#endif
+#if defined(Q_OS_UNIX)
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace kestro {
@@ -66,6 +73,35 @@ bool deviceLost(QSerialPort::SerialPortError error) {
     return error == QSerialPort::ReadError || error == QSerialPort::ResourceError;
 }
 
+// Why the device did not open, in the terms every port component uses.
+// QSerialPort reports a device held by another program and one the user may
+// not open alike, so on Unix the device is asked once more, the way the
+// port list asks it.
+PortProblem openProblem(const QSerialPort& serial, const QString& device) {
+    PortProblem problem;
+    problem.device = device.toStdString();
+    problem.detail = serial.errorString().toStdString();
+    problem.fault = PortFault::Other;
+#if defined(Q_OS_UNIX)
+    const QByteArray path = QFile::encodeName(device);
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int error = fd < 0 ? errno : 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (error == EACCES || error == EPERM)
+        problem.fault = PortFault::AccessDenied;
+    else if (error == EBUSY || (fd >= 0 && serial.error() == QSerialPort::PermissionError))
+        problem.fault = PortFault::Busy;  // held, or locked by another program
+    else if (error == ENOENT || error == ENODEV || error == ENXIO)
+        problem.fault = PortFault::Unplugged;
+#endif
+#if defined(Q_OS_LINUX)
+    if (problem.fault == PortFault::AccessDenied)
+        problem.advice = "Add your user to the dialout group, then log in again.";
+#endif
+    return problem;
+}
+
 }  // namespace
 
 QtComPort::QtComPort(int outBufferSize)
@@ -100,8 +136,10 @@ void QtComPort::setOpen(bool open) {
 }
 
 bool QtComPort::openDevice() {
-    if (device_.isEmpty())
+    if (device_.isEmpty()) {
+        setProblem({PortFault::Other, {}, "no device is set for this port", {}});
         return false;
+    }
     const LineSettings& s = settings();
     serial_.setPortName(device_);
     serial_.setBaudRate(s.baud);
@@ -109,8 +147,11 @@ bool QtComPort::openDevice() {
     serial_.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
     serial_.setParity(toQt(s.parity));
     serial_.setFlowControl(QSerialPort::NoFlowControl);
-    if (!serial_.open(QIODevice::ReadWrite))
+    if (!serial_.open(QIODevice::ReadWrite)) {
+        setProblem(openProblem(serial_, device_));
         return false;
+    }
+    setProblem({});
     // Bytes the device held from before belong to nobody.
     serial_.clear();
     rs485_ = s.rs485Mode ? enableRs485(serial_) : Rs485::Off;
@@ -140,6 +181,7 @@ void QtComPort::onError(QSerialPort::SerialPortError error) {
     if (!deviceLost(error) || !serial_.isOpen())
         return;
     closeDevice();
+    setProblem({PortFault::Unplugged, device_.toStdString(), {}, {}});
     if (wantOpen_)
         reopenTimer_.start();
     fire(OnPortClose);

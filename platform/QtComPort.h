@@ -14,7 +14,7 @@
 #include <QTimer>
 
 #include "PortComponent.h"
-#include "PortTriggers.h"
+#include "platform/PortTriggers.h"
 
 namespace kestro {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #if defined(Q_OS_WIN)
-#include "WinComPort.h"
+#include "platform/WinComPort.h"
 #else
 #include "QtComPort.h"
 #endif

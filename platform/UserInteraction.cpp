@@ -1,6 +1,7 @@
 #include "UserInteraction.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -45,6 +46,17 @@ bool agreeToCreate(const QString& path) {
     return QMessageBox::question(QApplication::activeWindow(), QApplication::applicationName(),
                                  text) == QMessageBox::Yes;
 }
+// A typed path may name a folder that does not exist: no file can be opened,
+// created or saved there, so the dialog stays up until the user mends it.
+bool folderExists(const QString& path) {
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    if (folder.isDir())
+        return true;
+    QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationName(),
+                         QDir::toNativeSeparators(folder.filePath()) +
+                             "\nThis folder does not exist.\nChoose a folder that exists.");
+    return false;
+}
 }  // namespace
 
 UserInteraction& Interaction() {
@@ -87,6 +99,8 @@ std::optional<QString> QtInteraction::chooseFile(const FileDialogRequest& reques
         dialog.selectFile(request.fileName);
     while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         const QString path = dialog.selectedFiles().first();
+        if (!folderExists(path))
+            continue;
         if (request.save || !request.confirmCreate || agreeToCreate(path))
             return path;
     }

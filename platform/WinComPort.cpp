@@ -1,10 +1,11 @@
-#include "WinComPort.h"
+#include "platform/WinComPort.h"
 
+#include <QString>
 #include <algorithm>
 
-#include "PortEvents.h"
-#include "PortMap.h"
-#include "WinComDevice.h"
+#include "platform/PortEvents.h"
+#include "platform/WinComDevice.h"
+#include "platform/core/PortMap.h"
 
 namespace kestro {
 
@@ -84,6 +85,41 @@ DWORD finished(HANDLE handle, PendingIo& op, DWORD& bytes) {
     return error;
 }
 
+// The system's words for an error code.
+std::string systemMessage(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const QString message = QString::fromWCharArray(text, int(length)).trimmed();
+    LocalFree(text);
+    return message.isEmpty() ? "error " + std::to_string(error) : message.toStdString();
+}
+
+// The port as the user knows it: "COM12", not "\\.\COM12".
+std::string userName(const std::string& deviceName) {
+    return deviceName.rfind("\\\\.\\", 0) == 0 ? deviceName.substr(4) : deviceName;
+}
+
+// Why the device did not open. Windows refuses a port that another program
+// holds with "access denied" (Wine with a sharing violation, if at all).
+PortProblem openProblem(DWORD error, const std::string& deviceName) {
+    PortProblem problem{PortFault::Other, userName(deviceName), {}, {}};
+    switch (error) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+            problem.fault = PortFault::Busy;
+            break;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            problem.fault = PortFault::Unplugged;
+            break;
+        default:
+            problem.detail = systemMessage(error);
+    }
+    return problem;
+}
+
 }  // namespace
 
 struct WinComPort::Io {
@@ -137,11 +173,15 @@ void WinComPort::setOpen(bool open) {
 // driver raise RTS while it sends. Drivers that refuse it (adapters that
 // switch direction by themselves, Wine) get the plain line.
 bool WinComPort::openDevice() {
-    if (device_.empty())
+    if (device_.empty()) {
+        setProblem({PortFault::Other, {}, "no device is set for this port", {}});
         return false;
+    }
     const HANDLE handle = OpenComDevice(device_, FILE_FLAG_OVERLAPPED);
-    if (handle == INVALID_HANDLE_VALUE)
+    if (handle == INVALID_HANDLE_VALUE) {
+        setProblem(openProblem(GetLastError(), device_));
         return false;
+    }
     SetupComm(handle, kDriverBufferSize, kDriverBufferSize);
     DCB dcb{};
     dcb.DCBlength = sizeof(dcb);
@@ -157,6 +197,7 @@ bool WinComPort::openDevice() {
     COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 0};
     if ((!rtsToggles_ && !SetCommState(handle, &dcb)) || !SetCommTimeouts(handle, &timeouts) ||
         !SetCommMask(handle, EV_RXCHAR)) {
+        setProblem(openProblem(GetLastError(), device_));
         CloseHandle(handle);
         return false;
     }
@@ -178,9 +219,11 @@ bool WinComPort::openDevice() {
     // A device that takes no wait is no use; it is not reported as lost,
     // since it never counted as open.
     if (!started(WaitCommEvent(handle, &io_->eventMask, &io_->wait.overlapped), io_->wait)) {
+        setProblem(openProblem(GetLastError(), device_));
         closeDevice();
         return false;
     }
+    setProblem({});
     presenceTimer_.start();
     return true;
 }
@@ -219,6 +262,7 @@ void WinComPort::deviceLost() {
     if (!isOpen())
         return;
     closeDevice();
+    setProblem({PortFault::Unplugged, userName(device_), {}, {}});
     if (wantOpen_)
         reopenTimer_.start();
     fire(OnPortClose);

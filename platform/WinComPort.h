@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "PortComponent.h"
-#include "PortTriggers.h"
+#include "modbus/PortComponent.h"
+#include "platform/PortTriggers.h"
 
 namespace kestro {
 

@@ -80,9 +80,9 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 void TfrmMain::FormShow() {
     ConfigSaved = true;
     ReadSettings();
-    if (CheckConfigFile(CurrentConfigFile()) == 0)
-        ReadConfigFile();
-    else
+    // A file that fails to load counts as one that could not be loaded: with
+    // the commands off, nothing can save an empty record over it.
+    if (CheckConfigFile(CurrentConfigFile()) != 0 || !ReadConfigFile())
         DisableConfigCommands();
     siCalibration->menuAction()->setEnabled(false);
     FullMode = false;

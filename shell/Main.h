@@ -98,6 +98,7 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     void Timer1Timer();
     void reportNoPort();
     void reportSettingsNotSaved(const QString& reason);
+    void reportSettingsNotRead(const QString& reason);
     void releaseCommunications();
 
     void bbNewConfigClick();
@@ -115,6 +116,7 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     void IndPtotEnter();
     void ConnectSlaveId();
     void cxSpinEdit1PropertiesChange();
+    bool IsExitShortcut(const QKeyEvent& key) const;
     // True when the key was the full-mode chord and full mode was entered.
     bool seSlaveIDKeyDown(const QKeyEvent& key);
 

@@ -37,8 +37,16 @@ void TfrmMain::ConnectCommands() {
 
     ConnectSlaveId();
     EventHook::Install(*seSlaveID, [this](QEvent& event) {
+        // The field has the focus from the start; its editor would take
+        // Ctrl+X for cutting text and leave Exit without its shortcut.
+        if (event.type() == QEvent::ShortcutOverride)
+            return IsExitShortcut(static_cast<QKeyEvent&>(event));
         return event.type() == QEvent::KeyPress && seSlaveIDKeyDown(static_cast<QKeyEvent&>(event));
     });
+}
+
+bool TfrmMain::IsExitShortcut(const QKeyEvent& key) const {
+    return !bbExit->shortcut().isEmpty() && key.keyCombination() == bbExit->shortcut()[0];
 }
 
 // Closing runs the shutdown sequence.

@@ -55,6 +55,11 @@ void TfrmMain::cxSpinEdit1PropertiesChange() {
         return;
     }
     DB_Modbus.TargetSlave = seSlaveID->value();
+    // A text that is no address (0, 248, a leading zero) leaves the value
+    // where it was: the field shows again the address the master polls, so
+    // that the two never disagree.
+    if (seSlaveID->cleanText() != QString::number(seSlaveID->value()))
+        seSlaveID->setValue(seSlaveID->value());
 }
 
 }  // namespace kestro

@@ -132,6 +132,8 @@ bool TfrmMain::SelectUploadTarget() {
     if (!chosen)
         return false;
     SetCurrentFile(*chosen);
+    // The chosen file does not hold Config (it receives the upload later).
+    ForgetFileRecord();
     ShowCurrentFileName();
     return true;
 }

@@ -9,7 +9,9 @@ namespace kestro {
 
 void TfrmMain::ReadSettings() {
     location_ = LocateSettings(programFolder_);
-    ReadSettingsFile(location_.readFile, Settings, location_.defaultPath);
+    QString error;
+    if (!ReadSettingsFile(location_.readFile, Settings, location_.defaultPath, &error))
+        reportSettingsNotRead(location_.readFile + ": " + error);
     PortMap::clear();
     for (const auto& [portNumber, device] : ReadPortEntries(location_.readFile))
         PortMap::setEntry(portNumber, device.toStdString());
@@ -24,6 +26,18 @@ void TfrmMain::WriteSettings() {
     QString error;
     if (!WriteSettingsFile(location_.writeFile, Settings, &error))
         reportSettingsNotSaved(location_.writeFile + ": " + error);
+}
+
+// A settings file that cannot be read is not written over either, so this
+// also stands for the warning that the settings cannot be saved.
+void TfrmMain::reportSettingsNotRead(const QString& reason) {
+    settingsErrorShown_ = true;
+    Interaction().beep(Beep::Exclamation);
+    Interaction().message(MessageKind::Warning,
+                          "The settings cannot be read (" + reason +
+                              "). Kestro starts with the default settings and without its "
+                              "[PORTS] entries, and changes made in this run will not be kept.",
+                          Buttons::Ok);
 }
 
 // Said once per run; the program goes on with the settings it has.

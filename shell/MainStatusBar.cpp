@@ -14,26 +14,67 @@ namespace kestro {
 
 namespace {
 
-// Panel widths at the usual small dialog font; a larger font widens the
-// port and file panels so that their usual texts still fit, and the status
-// line takes what is left beside the lights.
+// The panels' widths; a text that does not fit its panel at the bar's font
+// is drawn smaller rather than cut (see ShowInPanel).
 constexpr int kPortPanelWidth = 94;
 constexpr int kFilePanelWidth = 110;
 constexpr int kStatusPanelWidth = 215;
 constexpr int kLightsPanelWidth = 36;
+constexpr qreal kSmallestPointSize = 6.5;
+constexpr qreal kPointStep = 0.5;
 
-int WidthFor(const QLabel& panel, int minimum, const QString& widestText) {
-    const int frame = 2 * panel.frameWidth() + 8;
-    return qMax(minimum, panel.fontMetrics().horizontalAdvance(widestText) + frame);
+// Room for text inside a panel's frame; the width is fixed, so it holds
+// before the window is laid out too.
+QSize Room(const QLabel& panel) {
+    const int frame = 2 * panel.frameWidth();
+    return {panel.maximumWidth() - frame, panel.height() - frame};
 }
 
-QLabel* AddPanel(QStatusBar& bar, const QString& name, int stretch) {
+bool FitsOneLine(const QLabel& panel, const QFont& font, const QString& text) {
+    return QFontMetrics(font).horizontalAdvance(text) <= Room(panel).width();
+}
+
+bool FitsTwoLines(const QLabel& panel, const QFont& font, const QString& text) {
+    const QSize room = Room(panel);
+    const QRect needed =
+        QFontMetrics(font).boundingRect(QRect(0, 0, room.width(), 1 << 20), Qt::TextWordWrap, text);
+    return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+// Both ends of a status text matter ("Invalid response received <...>."
+// differs from a valid one in its first word), so a text wider than its
+// panel is drawn in a smaller font, on one line or else on two; the hint
+// and the spoken name always hold it whole (unless the panel's hint says
+// something else, `textAsHint` false).
+void ShowInPanel(QLabel& panel, const QString& text, bool textAsHint = true) {
+    const QFont base = panel.parentWidget()->font();
+    QFont font = base;
+    bool wrap = false;
+    const auto shrink = [&font] {
+        font.setPointSizeF(qMax(kSmallestPointSize, font.pointSizeF() - kPointStep));
+    };
+    while (!FitsOneLine(panel, font, text) && font.pointSizeF() > kSmallestPointSize)
+        shrink();
+    if (!FitsOneLine(panel, font, text)) {
+        wrap = true;
+        font = base;
+        while (!FitsTwoLines(panel, font, text) && font.pointSizeF() > kSmallestPointSize)
+            shrink();
+    }
+    panel.setFont(font);
+    panel.setWordWrap(wrap);
+    panel.setText(text);
+    if (textAsHint)
+        panel.setToolTip(text);
+}
+
+QLabel* AddPanel(QStatusBar& bar, const QString& name) {
     auto* panel = new QLabel(&bar);
     panel->setObjectName(name);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setAlignment(Qt::AlignCenter);
     // Permanent: a menu entry's hint never covers the panels.
-    bar.addPermanentWidget(panel, stretch);
+    bar.addPermanentWidget(panel);
     return panel;
 }
 
@@ -53,24 +94,31 @@ void TfrmMain::setupStatusBar() {
     QFont small = sbMain->font();
     small.setPointSizeF(small.pointSizeF() * 0.9);
     sbMain->setFont(small);
-    for (int i = 0; i < 3; ++i)
-        panels_[i] = AddPanel(*sbMain, QString("sbMainPanel%1").arg(i), i == 2 ? 1 : 0);
-    panels_[0]->setFixedWidth(WidthFor(*panels_[0], kPortPanelWidth, "COM12,9600,N,8,1"));
-    panels_[1]->setFixedWidth(WidthFor(*panels_[1], kFilePanelWidth, "RVX82UNTITLED.CFG"));
-    panels_[2]->setMinimumWidth(kStatusPanelWidth / 2);
-    panels_[2]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    const int widths[] = {kPortPanelWidth, kFilePanelWidth, kStatusPanelWidth};
+    // High enough for two lines at the smallest size ("A A" in no width
+    // wraps into two lines).
+    QFont smallest = small;
+    smallest.setPointSizeF(kSmallestPointSize);
+    const int twoLines = QFontMetrics(smallest)
+                             .boundingRect(QRect(0, 0, 1, 1 << 20), Qt::TextWordWrap, "A A")
+                             .height();
+    for (int i = 0; i < 3; ++i) {
+        panels_[i] = AddPanel(*sbMain, QString("sbMainPanel%1").arg(i));
+        panels_[i]->setFixedWidth(widths[i]);
+        panels_[i]->setMinimumHeight(twoLines + 2 * panels_[i]->frameWidth());
+    }
     panels_[0]->installEventFilter(this);
 
     pnlLeds = new QWidget(sbMain);
     pnlLeds->setObjectName("pnlLeds");
-    pnlLeds->setFixedWidth(kLightsPanelWidth);
+    pnlLeds->setMinimumWidth(kLightsPanelWidth);
     auto* leds = new QHBoxLayout(pnlLeds);
     leds->setContentsMargins(4, 0, 4, 0);
     leds->setSpacing(5);
     LedTx = AddStatusLight(*pnlLeds, "LedTx");
     LedRx = AddStatusLight(*pnlLeds, "LedRx");
     leds->addStretch();
-    sbMain->addPermanentWidget(pnlLeds);
+    sbMain->addPermanentWidget(pnlLeds, 1);
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -86,20 +134,16 @@ void TfrmMain::showStatus(const std::string& text, bool red) {
     QPalette palette = panel.palette();
     palette.setColor(QPalette::WindowText, red ? Qt::red : Qt::black);
     panel.setPalette(palette);
-    panel.setText(QString::fromStdString(text));
-    // The longer texts do not fit the panel; the hint shows them whole.
-    panel.setToolTip(panel.text());
+    ShowInPanel(panel, QString::fromStdString(text));
 }
 
 void TfrmMain::showPort(const std::string& text) {
-    panels_[0]->setText(QString::fromStdString(text));
+    // The port panel's hint says how to choose another port.
+    ShowInPanel(*panels_[0], QString::fromStdString(text), false);
 }
 
 void TfrmMain::setupConfigView() {
-    ConfigView.showFileName = [this](const QString& name) {
-        panels_[1]->setText(name);
-        panels_[1]->setToolTip(name);
-    };
+    ConfigView.showFileName = [this](const QString& name) { ShowInPanel(*panels_[1], name); };
     ConfigView.setSlaveId = [this](int slaveId) { seSlaveID->setValue(slaveId); };
 }
 

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QKeySequence>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QShortcutEvent>
@@ -29,6 +30,20 @@ bool IsMenuAccessKey(const QMenuBar& bar, const QKeySequence& key) {
     return false;
 }
 
+// As Qt and Windows do for a menu opened from the keyboard, so that Enter
+// runs its first command (Alt+F, Enter: New configuration).
+void HighlightFirstEntry(QAction& menu) {
+    QMenu* popup = menu.menu();
+    if (!popup)
+        return;
+    for (QAction* entry : popup->actions()) {
+        if (entry->isEnabled() && entry->isVisible() && !entry->isSeparator()) {
+            popup->setActiveAction(entry);
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 void ServeMenuAccessKeys(QMenuBar& bar) {
@@ -44,6 +59,7 @@ void ServeMenuAccessKeys(QMenuBar& bar) {
             const qsizetype next = (menus.indexOf(last->data()) + 1) % menus.size();
             *last = menus[next];
             bar.setActiveAction(menus[next]);
+            HighlightFirstEntry(*menus[next]);
         }
         return true;
     });

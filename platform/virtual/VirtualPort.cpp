@@ -13,13 +13,18 @@ VirtualPort::~VirtualPort() {
 
 void VirtualPort::setOpen(bool open) {
     wantOpen_ = open;
-    if (open && !open_ && present_)
+    if (open && !open_ && openRefusal.fault != PortFault::None)
+        setProblem(openRefusal);
+    else if (open && !open_ && !present_)
+        setProblem({PortFault::Unplugged, {}, {}, {}});
+    else if (open && !open_)
         openDevice();
     if (!open && open_)
         closeDevice();
 }
 
 void VirtualPort::openDevice() {
+    setProblem({});
     open_ = true;
     input_.clear();
     txBusyUntil_ = rxBusyUntil_ = clock_.nowUs();
@@ -39,6 +44,7 @@ void VirtualPort::unplug() {
     present_ = false;
     if (!open_)
         return;
+    setProblem({PortFault::Unplugged, {}, {}, {}});
     closeDevice();
     scheduleReopenCheck();
 }

@@ -39,6 +39,9 @@ class VirtualPort : public PortComponent {
     void unplug();           // the device goes away; the port closes itself
     void replug();           // the device is back; reopened at the next check
     void blockOutput(bool);  // output buffer reports no free space
+    // When set, opening fails with this problem (a port held elsewhere, one
+    // the user may not open).
+    PortProblem openRefusal;
     bool present() const { return present_; }
 
     int64_t charTimeUs() const;

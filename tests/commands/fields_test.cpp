@@ -104,6 +104,20 @@ TEST_F(FieldsTest, TheSlaveIdNamesTheSlaveOfTheNextRequest) {
     EXPECT_EQ(window->seSlaveID->text(), "1");
 }
 
+// A text that is no address leaves the field showing the address that is
+// polled, never 0 or 300 beside requests to another slave.
+TEST_F(FieldsTest, TheSlaveIdFieldAlwaysShowsTheAddressPolled) {
+    typeSlaveId("17");
+    for (const char* typed : {"0", "300"}) {
+        SCOPED_TRACE(typed);
+        typeSlaveId("17");
+        typeSlaveId(typed);
+        const uint8_t polled = nextRequest().at(0);
+        EXPECT_EQ(window->seSlaveID->text(), QString::number(polled));
+        EXPECT_EQ(DB_Modbus.TargetSlave, polled);
+    }
+}
+
 TEST_F(FieldsTest, APortChosenAgainWhilePollingTakesOverTheScan) {
     ASSERT_TRUE(platform.clock.runUntil([] { return Ports.AwaitingResponse; }, 5000));
     const VirtualPort* first = platform.port;

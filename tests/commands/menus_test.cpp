@@ -1,10 +1,12 @@
 // The menus as the keyboard reaches them, and pictures of each menu open
 // and of full mode.
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QMenu>
 #include <QPainter>
 #include <QTest>
+#include <QTimer>
 
 #include "CommandsFixture.h"
 
@@ -97,6 +99,57 @@ TEST_F(MenusTest, InFullModeTheAccessKeyCOpensBothMenusInTurn) {
             savePicture("menu-calibration", opened);
         closeMenus();
     }
+}
+
+// A menu opened by its access key has its first enabled entry highlighted,
+// so that Enter runs it, also for the two menus that share their key.
+TEST_F(MenusTest, AMenuOpenedByItsAccessKeyHighlightsItsFirstEntry) {
+    interaction.answers = {Answer::Yes};
+    QTest::keyClick(window->seSlaveID, Qt::Key_F11, Qt::AltModifier);
+    ASSERT_TRUE(FullMode);
+    const std::tuple<Qt::Key, QMenu*, QAction*> cases[] = {
+        {Qt::Key_F, window->siFile, window->bbNewConfig},
+        {Qt::Key_C, window->siConfiguration, window->bbEditConfig},
+        {Qt::Key_C, window->siCalibration, window->bbEditCalibration},
+        {Qt::Key_H, window->siHelp, window->bbAbout},
+    };
+    for (const auto& [key, menu, first] : cases) {
+        SCOPED_TRACE(menu->title().toStdString());
+        QMenu* opened = openWith(key);
+        ASSERT_EQ(opened, menu);
+        EXPECT_EQ(opened->activeAction(), first);
+        closeMenus();
+    }
+}
+
+TEST_F(MenusTest, AltFEnterStartsANewConfiguration) {
+    QMenu* file = openWith(Qt::Key_F);
+    ASSERT_EQ(file, window->siFile);
+    QTest::keyClick(file, Qt::Key_Return);
+    EXPECT_EQ(Settings.FileName, "RVX82AUNTITLED.CFG");
+    EXPECT_EQ(window->sbMainPanel(1)->text(), "RVX82AUNTITLED.CFG");
+}
+
+TEST_F(MenusTest, AltHEnterOpensAbout) {
+    QMenu* help = openWith(Qt::Key_H);
+    ASSERT_EQ(help, window->siHelp);
+    bool shown = false;
+    QTimer::singleShot(0, about.get(), [&] {
+        shown = about->isVisible();
+        about->done(QDialog::Rejected);
+    });
+    QTest::keyClick(help, Qt::Key_Return);
+    EXPECT_TRUE(shown);
+}
+
+// The Slave ID field has the focus from the start; Ctrl+X there is Exit,
+// not a cut of its text.
+TEST_F(MenusTest, CtrlXInTheSlaveIdFieldExits) {
+    ASSERT_EQ(QApplication::focusWidget(), window->seSlaveID);
+    window->seSlaveID->selectAll();
+    QTest::keyClick(window->seSlaveID, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->seSlaveID->value(), sample().SlaveID);
 }
 
 }  // namespace

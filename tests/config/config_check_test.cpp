@@ -63,16 +63,18 @@ TEST_P(CheckConfigFileTest, AnythingElseIsNotValidWithTheMessage) {
     expectSame(Config, sample());
 }
 
-TEST_P(CheckConfigFileTest, HugeFileIsNotValid) {
+// Far beyond anything Kestro writes: refused for its size, and said so.
+TEST_P(CheckConfigFileTest, HugeFileIsRefusedAsTooLarge) {
     {
         QFile huge(path("huge.cfg"));
         ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
         huge.write("[SIGNATURE]\n" + kSignatureLine + "\n");
-        ASSERT_TRUE(huge.resize(50 * 1024 * 1024));
+        ASSERT_TRUE(huge.resize(64 * 1024 * 1024 + 1));
     }
     EXPECT_EQ(CheckConfigFile(path("huge.cfg")), -1);
     ASSERT_EQ(interaction.messages.size(), 1u);
-    EXPECT_EQ(interaction.messages[0].text, "huge.cfg is not a valid configuration file");
+    EXPECT_EQ(interaction.messages[0].text,
+              "huge.cfg is too large to be a configuration file (over 64 MiB).");
 
     useFile("huge.cfg");
     EXPECT_FALSE(ReadConfigFile()) << "a file that cannot be read never loads";

@@ -122,7 +122,7 @@ TEST_P(WriteConfigFileTest, FailedSavesReportAndKeepEverything) {
     ASSERT_TRUE(QDir().mkdir(path("folder.cfg")));
     {
         QFile huge(path("huge.cfg"));
-        ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(50 * 1024 * 1024));
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(64 * 1024 * 1024 + 1));
     }
     // A disk that fills up: files cannot grow beyond 64 bytes during the save.
     const auto fullDisk = [] {
@@ -163,7 +163,7 @@ TEST_P(WriteConfigFileTest, FailedSavesReportAndKeepEverything) {
         EXPECT_TRUE(shownFileNames.empty());
     }
     EXPECT_EQ(take("good.cfg"), good);
-    EXPECT_EQ(QFileInfo(path("huge.cfg")).size(), 50 * 1024 * 1024);
+    EXPECT_EQ(QFileInfo(path("huge.cfg")).size(), 64 * 1024 * 1024 + 1);
     EXPECT_TRUE(QFileInfo(path("folder.cfg")).isDir());
     EXPECT_EQ(QDir(folder()).entryList(QDir::Files | QDir::Hidden),
               (QStringList{"good.cfg", "huge.cfg"}))

@@ -90,15 +90,17 @@ TEST_F(SettingsFileTest, AnUnreadableFileGivesDefaultsAndIsNeverOverwritten) {
         QFile huge(file());
         ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
         huge.write("[PORT]\nName=COM4\n");
-        ASSERT_TRUE(huge.resize(50 * 1024 * 1024));
+        ASSERT_TRUE(huge.resize(64 * 1024 * 1024 + 1));
     }
     IniRecord settings;
-    ReadSettingsFile(file(), settings, "/p/");
+    QString readError;
+    EXPECT_FALSE(ReadSettingsFile(file(), settings, "/p/", &readError));
+    EXPECT_TRUE(readError.contains("too large")) << readError.toStdString();
     EXPECT_EQ(settings.Port.Name, "COM1");
     QString error;
     EXPECT_FALSE(WriteSettingsFile(file(), settings, &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(QFileInfo(file()).size(), 50 * 1024 * 1024);
+    EXPECT_EQ(QFileInfo(file()).size(), 64 * 1024 * 1024 + 1);
 }
 
 }  // namespace

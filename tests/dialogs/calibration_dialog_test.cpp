@@ -152,7 +152,9 @@ TEST_P(CalibrationDialogTest, ConfigSavedFollowsTheControlWordAndTheItField) {
     }
 }
 
-TEST_P(CalibrationDialogTest, TheMaskAdmitsNumbersWithTheLocalesSeparator) {
+// The other separator is kept as typed (and then refused by the
+// conversion), never dropped: 12,5 must not become 125.
+TEST_P(CalibrationDialogTest, TheMaskAdmitsNumbersAndKeepsEitherSeparator) {
     showActive(dialog);
     const QString sep = QString(QChar(DecimalSeparator()));
     const QString other = sep == "." ? "," : ".";
@@ -160,7 +162,7 @@ TEST_P(CalibrationDialogTest, TheMaskAdmitsNumbersWithTheLocalesSeparator) {
         QString typed;
         QString kept;
     } cases[] = {{"-1" + sep + "25", "-1" + sep + "25"},
-                 {"12" + other + "5", "125"},
+                 {"12" + other + "5", "12" + other + "5"},
                  {"1a2-", "12"},
                  {"7" + sep, "7" + sep}};
     for (const auto& c : cases) {

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "DialogFixture.h"
@@ -135,6 +136,11 @@ TEST_P(ConfigDialogTest, ABaudRateOutsideTheListIsRefusedOnTheStatusPanel) {
 
 TEST_P(ConfigDialogTest, DownloadMarksTheConfigurationSavedUntilTheNameIsEdited) {
     Config.Name = "Other";  // filling the name field is no edit of it
+    // The record as its file holds it: a Download of it leaves nothing to save.
+    QTemporaryDir folder;
+    Settings.Path = folder.path() + "/";
+    Settings.FileName = "plant.cfg";
+    ASSERT_TRUE(WriteConfigFile());
     showActive(dialog);
     button("btnDownload").click();
     EXPECT_FALSE(NameEdited);

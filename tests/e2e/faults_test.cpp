@@ -69,9 +69,12 @@ INSTANTIATE_TEST_SUITE_P(
                   {kValid},
                   "delay"},
         // The master hears its own request and, without a tick of silence in
-        // between, the answer: one frame that fails its CRC.
-        LineFault{
-            "Echo", {"--echo"}, {kCrcFailed, kNoResponse, kQuery, kCrcFailed}, {kValid}, "echo"}),
+        // between, the answer: the echo is dropped and the answer read.
+        LineFault{"Echo",
+                  {"--echo"},
+                  {kValid, kQuery, kValid, kQuery, kValid},
+                  {kCrcFailed, kNoResponse},
+                  "echo"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -20,7 +20,8 @@
 namespace kestro::endurance {
 
 inline const QString kValid = "Valid response received <04h>.";
-inline const QString kNoResponse = "No response from slave device.";
+// The end of what the status line says while the adapter is away.
+inline const QString kUnplugged = " is unplugged. Plug the adapter in.";
 
 // rvx82a-sim on a link, its event lines going to a file.
 class Simulator {

@@ -48,7 +48,7 @@ TEST_F(IniFiles, TooLargeOrNotAFileIsUnreadableAndNeverOverwritten) {
     {
         QFile huge(path("huge.ini"));
         ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(huge.write(kGood) == kGood.size() && huge.resize(50 * 1024 * 1024));
+        ASSERT_TRUE(huge.write(kGood) == kGood.size() && huge.resize(64 * 1024 * 1024 + 1));
     }
     ASSERT_EQ(mkfifo(path("fifo.ini").toLocal8Bit().constData(), 0600), 0);
     ASSERT_TRUE(QDir().mkdir(path("folder.ini")));
@@ -60,7 +60,7 @@ TEST_F(IniFiles, TooLargeOrNotAFileIsUnreadableAndNeverOverwritten) {
         store.WriteString("SYSTEM", "Name", "x");
         EXPECT_FALSE(store.Close()) << name.toStdString();
     }
-    EXPECT_EQ(QFileInfo(path("huge.ini")).size(), 50 * 1024 * 1024);
+    EXPECT_EQ(QFileInfo(path("huge.ini")).size(), 64 * 1024 * 1024 + 1);
     EXPECT_TRUE(QFileInfo(path("folder.ini")).isDir());
 }
 

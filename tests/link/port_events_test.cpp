@@ -26,11 +26,13 @@ TEST_F(PortEventsTest, OpenAppliesTheFixedLineSettings) {
     EXPECT_GE(platform.clock.nowMs() - before, 500);
 }
 
-TEST_F(PortEventsTest, PortWhoseDeviceIsMissingStaysClosedSilently) {
+TEST_F(PortEventsTest, PortWhoseDeviceIsMissingStaysClosedAndSaysWhy) {
     platform.devicePresent = false;
     open(2);
     EXPECT_FALSE(Ports.PortOpen);
-    EXPECT_TRUE(status.shown.empty());
+    ASSERT_EQ(status.shown.size(), 1u);
+    EXPECT_EQ(status.last(), "COM2 is unplugged. Plug the adapter in.");
+    EXPECT_TRUE(status.lastRed());
 }
 
 TEST_F(PortEventsTest, CloseDropsModemLinesAndReleasesThePort) {
@@ -59,9 +61,12 @@ TEST_F(PortEventsTest, UnpluggedDeviceComesBackByItself) {
     VirtualPort& port = open();
     port.unplug();
     EXPECT_FALSE(Ports.PortOpenSignal);
+    EXPECT_EQ(status.last(), "COM1 is unplugged. Plug the adapter in.");
+    // The time-out of a request meanwhile does not hide it.
     send({0x01, 0x04, 0x00, 0x00, 0x00, 0x2C}, 0x04, 44);
     platform.clock.advanceMs(1500);
-    EXPECT_EQ(status.last(), "No response from slave device.");
+    EXPECT_EQ(status.last(), "COM1 is unplugged. Plug the adapter in.");
+    EXPECT_TRUE(status.lastRed());
 
     port.replug();
     platform.clock.advanceMs(1100);

@@ -110,16 +110,20 @@ TEST_F(LinkOnPtyTest, RequestGoesOutAndTheReplyIsCollectedAsOneFrame) {
     EXPECT_TRUE(waitUntil([&] { return !tx.lit && !rx.lit; }, 1000));
 }
 
-TEST_F(LinkOnPtyTest, RequestsTimeOutWhileTheDeviceIsGoneAndPollingResumesWhenItReturns) {
+TEST_F(LinkOnPtyTest, ADeviceThatIsGoneIsSaidAndPollingResumesWhenItReturns) {
     OpenPort(kPort);
     ASSERT_TRUE(Ports.PortOpen);
     link.remove();
     pty.closeMaster();
     ASSERT_TRUE(waitUntil([] { return !Ports.PortOpenSignal; }, 1000));
+    const std::string unplugged = "COM7 (" + link.path() + ") is unplugged. Plug the adapter in.";
+    EXPECT_EQ(status.last, unplugged);
+    EXPECT_TRUE(status.red);
 
+    // The time-out of a request meanwhile does not hide why nothing answers.
     sendRequest();
     ASSERT_TRUE(waitUntil([&] { return !Ports.AwaitingResponse; }, 2000));
-    EXPECT_EQ(status.last, "No response from slave device.");
+    EXPECT_EQ(status.last, unplugged);
     EXPECT_TRUE(status.red);
 
     Pty replugged;

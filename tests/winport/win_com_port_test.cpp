@@ -4,10 +4,10 @@
 #include <utility>
 #include <vector>
 
-#include "PortAvailability.h"
-#include "PortMap.h"
-#include "WinComDevice.h"
-#include "WinComPort.h"
+#include "platform/PortAvailability.h"
+#include "platform/WinComDevice.h"
+#include "platform/WinComPort.h"
+#include "platform/core/PortMap.h"
 #include "tests/qtport/EventWait.h"
 
 using namespace kestro;
@@ -145,6 +145,7 @@ TEST_F(WinComPortTest, OpensPortTwelveAndClosesOnce) {
     ASSERT_TRUE(port.isOpen());
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(port.deviceName(), "\\\\.\\COM12");
+    EXPECT_EQ(port.problem().fault, PortFault::None);
 
     port.setOpen(false);
     port.setOpen(false);
@@ -156,6 +157,8 @@ TEST_F(WinComPortTest, OpensPortTwelveAndClosesOnce) {
 TEST_F(WinComPortTest, AMissingPortDoesNotOpen) {
     open(kMissingPort);
     EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(port.problem().fault, PortFault::Unplugged);
+    EXPECT_EQ(port.problem().device, "COM40");
     EXPECT_EQ(opened, 0);
     EXPECT_EQ(closed, 0);
     EXPECT_EQ(port.outBuffFree(), 4096);
