@@ -7,15 +7,8 @@
 
 namespace kestro {
 
-int BytesForBits(int n) {
-    return n / 8 + (n % 8 != 0 ? 1 : 0);
-}
-
 uint16_t SetBit(uint16_t word, int bit) {
     return uint16_t(word | (1u << bit));
-}
-uint16_t ClearBit(uint16_t word, int bit) {
-    return uint16_t(word & ~(1u << bit));
 }
 bool TestBit(uint16_t word, int bit) {
     return (word >> bit) & 1u;

@@ -8,11 +8,7 @@
 
 namespace kestro {
 
-// Byte count of a packed bit field: n div 8, plus one for a partial byte.
-int BytesForBits(int n);
-
 uint16_t SetBit(uint16_t word, int bit);
-uint16_t ClearBit(uint16_t word, int bit);
 bool TestBit(uint16_t word, int bit);
 
 uint16_t RegWord(const uint16_t* table, int index);

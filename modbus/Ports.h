@@ -37,7 +37,6 @@ struct PortsState {
     bool FrameReceived = false;
     bool PortOpen = false;
     bool PortOpenSignal = false;
-    int32_t LastSlave = 0;
     int32_t LastFunction = 0;
     // Scan engine state kept beside the link.
     int32_t TxState = 0;

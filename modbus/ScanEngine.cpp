@@ -236,11 +236,10 @@ void enterState(int state) {
 }
 
 // Shared by both builders once BeginFrame has accepted the frame.
-void finishRequest(uint8_t slave, uint8_t function, uint16_t first, uint16_t n) {
+void finishRequest(uint8_t function, uint16_t first, uint16_t n) {
     SendFrame();
     DB_Modbus.LastStart = first;
     DB_Modbus.LastCount = n;
-    Ports.LastSlave = slave;
     Ports.LastFunction = function;
 }
 
@@ -318,7 +317,7 @@ void BuildRequest(uint8_t slave, uint8_t function, uint16_t firstAddress, const 
         PutByte(uint8_t(byteCount));
         PutBytes(data, byteCount);
     }
-    finishRequest(slave, function, firstAddress, n);
+    finishRequest(function, firstAddress, n);
 }
 
 void BuildSingleWrite(uint8_t slave, uint8_t function, uint16_t address, uint16_t value) {
@@ -331,7 +330,7 @@ void BuildSingleWrite(uint8_t slave, uint8_t function, uint16_t address, uint16_
     ComputeTimeouts(function, 1);
     PutWord(uint16_t(address - 1));
     PutWord(value);
-    finishRequest(slave, function, address, 1);
+    finishRequest(function, address, 1);
 }
 
 // The builder has made sure that the coils lie in the table.

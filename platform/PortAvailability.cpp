@@ -2,7 +2,9 @@
 
 #include <QtGlobal>
 
+#include "platform/RemoteLineProbe.h"
 #include "platform/core/PortMap.h"
+#include "platform/core/RemoteLine.h"
 
 #if defined(Q_OS_UNIX)
 #include <fcntl.h>
@@ -20,13 +22,15 @@ bool IsPortAvailable(int portNumber) {
     return IsDeviceAvailable(PortMap::devicePath(portNumber));
 }
 
+namespace {
+
 #if defined(Q_OS_UNIX)
 
 // Non-blocking, so that a line without carrier does not hold the list up,
 // and without becoming the controlling terminal. A port held exclusively by
 // another program refuses with EBUSY; EACCES and EPERM are a port this user
 // may not open. All three count as present.
-bool IsDeviceAvailable(const std::string& device) {
+bool isSerialDeviceAvailable(const std::string& device) {
     if (device.empty())
         return false;
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -43,7 +47,7 @@ bool IsDeviceAvailable(const std::string& device) {
 // A port held by another program refuses with access denied (or, under
 // Wine, a sharing violation); a name that opens but takes no line settings
 // is no serial port.
-bool IsDeviceAvailable(const std::string& device) {
+bool isSerialDeviceAvailable(const std::string& device) {
     if (device.empty())
         return false;
     const HANDLE handle = OpenComDevice(WinDeviceName(device), 0);
@@ -59,5 +63,15 @@ bool IsDeviceAvailable(const std::string& device) {
 }
 
 #endif
+
+}  // namespace
+
+bool IsDeviceAvailable(const std::string& device) {
+    if (IsRemoteLine(device)) {
+        const auto line = ParseRemoteLine(device);
+        return line && IsRemoteLineAnswering(*line);
+    }
+    return isSerialDeviceAvailable(device);
+}
 
 }  // namespace kestro

@@ -1,9 +1,18 @@
 #pragma once
-// Calls a port component's event handler through a copy: a handler that
-// releases the port would otherwise destroy the very function it is running in.
+// What the port components on Qt share: their timer triggers, and the way
+// they call the program's event handlers.
+
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "modbus/PortComponent.h"
 
 namespace kestro {
 
+// Calls an event handler through a copy: a handler that releases the port
+// would otherwise destroy the very function it is running in.
 template <class Handler, class... Args>
 void fire(const Handler& handler, Args... args) {
     if (!handler)
@@ -11,5 +20,21 @@ void fire(const Handler& handler, Args... args) {
     Handler copy = handler;
     copy(args...);
 }
+
+// Single-shot timers counting 55 ms ticks, one per handle; handles start
+// at 1.
+class PortTriggers {
+  public:
+    // Called with the handle of each trigger that expires.
+    explicit PortTriggers(std::function<void(TriggerHandle)> expired);
+
+    TriggerHandle add();
+    // Arming again restarts the trigger; an unknown handle is ignored.
+    void set(TriggerHandle handle, int ticks, bool activate);
+
+  private:
+    std::function<void(TriggerHandle)> expired_;
+    std::vector<std::unique_ptr<QTimer>> timers_;
+};
 
 }  // namespace kestro

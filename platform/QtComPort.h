@@ -14,7 +14,7 @@
 #include <QTimer>
 
 #include "PortComponent.h"
-#include "platform/PortTriggers.h"
+#include "platform/PortEvents.h"
 
 namespace kestro {
 

@@ -3,11 +3,7 @@
 #include <QEventLoop>
 #include <algorithm>
 
-#if defined(Q_OS_WIN)
-#include "platform/WinComPort.h"
-#else
-#include "QtComPort.h"
-#endif
+#include "platform/MappedPort.h"
 
 namespace kestro {
 
@@ -34,11 +30,7 @@ void QtPlatform::setStatusLights(StatusLight* tx, StatusLight* rx) {
 }
 
 std::unique_ptr<PortComponent> QtPlatform::createPort() {
-#if defined(Q_OS_WIN)
-    return std::make_unique<WinComPort>();
-#else
-    return std::make_unique<QtComPort>();
-#endif
+    return std::make_unique<MappedPort>();
 }
 
 std::unique_ptr<StatusLightMonitor> QtPlatform::createStatusLights(PortComponent& port) {

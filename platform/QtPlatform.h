@@ -1,7 +1,8 @@
 #pragma once
-// The platform the program runs on: serial ports (QSerialPort on Linux, our
-// own on Windows), status lights on the main window's lamps, window timers
-// on QTimer, and pauses that keep the event loop running.
+// The platform the program runs on: ports on a serial line (QSerialPort on
+// Linux, our own on Windows) or on a TCP connection (MappedPort), status
+// lights on the main window's lamps, window timers on QTimer, and pauses
+// that keep the event loop running.
 
 #include <QTimer>
 #include <memory>
@@ -28,8 +29,7 @@ class QtPlatform : public Platform {
     // window sets them once it has built them. None: the lamps stay unlit.
     void setStatusLights(StatusLight* tx, StatusLight* rx);
 
-    // A closed port component; it finds its device through PortMap when it
-    // opens.
+    // A closed MappedPort; it finds its device through PortMap when it opens.
     std::unique_ptr<PortComponent> createPort() override;
     std::unique_ptr<StatusLightMonitor> createStatusLights(PortComponent& port) override;
     // Returns after `ms` ms; events, window timers and port events included,

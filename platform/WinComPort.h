@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "modbus/PortComponent.h"
-#include "platform/PortTriggers.h"
+#include "platform/PortEvents.h"
 
 namespace kestro {
 

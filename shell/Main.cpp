@@ -16,8 +16,6 @@
 
 namespace kestro {
 
-TfrmMain* frmMain = nullptr;
-
 TfrmMain::TfrmMain(Platform& platform, const QString& programFolder)
     : platform_(platform), programFolder_(programFolder) {
     setupUi(this);
@@ -27,7 +25,6 @@ TfrmMain::TfrmMain(Platform& platform, const QString& programFolder)
     setupTimers();
     ConnectCommands();
     InstallLiveReadings(this);
-    frmMain = this;
 }
 
 TfrmMain::~TfrmMain() {
@@ -35,8 +32,6 @@ TfrmMain::~TfrmMain() {
     // Nothing of this window may be reached from the other units any more.
     Host = LinkHost();
     ConfigView = ConfigurationView();
-    if (frmMain == this)
-        frmMain = nullptr;
 }
 
 void TfrmMain::setupWindow() {

@@ -130,7 +130,4 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     bool settingsErrorShown_ = false;
 };
 
-// The one main window; null until the program entry created it.
-extern TfrmMain* frmMain;
-
 }  // namespace kestro

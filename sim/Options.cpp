@@ -9,7 +9,7 @@
 namespace kestro::sim {
 
 const char* usageText() {
-    return R"(Usage: rvx82a-sim (--link PATH | --port PATH) [options]
+    return R"(Usage: rvx82a-sim (--link PATH | --tcp PORT | --port PATH) [options]
 
 Simulates an RVX82A three-phase analyzer as a MODBUS RTU slave at 9600 8N1.
 Prints one JSON line on stdout for every applied command, every refused
@@ -19,6 +19,10 @@ Where it serves:
   --link PATH         create a pseudo-terminal for the master and put a symbolic
                       link to it at PATH; bytes are paced like a 9600-baud line
                       and line faults can be injected (removed again on exit)
+  --tcp PORT          act as a serial device server on 127.0.0.1: one TCP
+                      client at a time, raw RTU frames, the bytes paced and
+                      faulted as with --link (PORT 0: any free port, given in
+                      the start event)
   --port PATH         serve on an existing serial device (no line faults)
 
 The device:
@@ -32,9 +36,24 @@ The device:
   --reverse-p PHASES  active power of these phases flows back (e.g. R or S,T)
   --reverse-q PHASES  reactive power of these phases flows back
   --drop-phase PHASES these phases carry no voltage and no current
-  --sequence-fault    report a phase sequence fault
 
-Line faults (with --link), each printed as a "fault" event:
+Wiring faults of the installation, measured as a real analyzer would:
+  --reverse-ct PHASES the CTs of these phases are mounted the wrong way round
+                      (P1/P2 or S1/S2 swapped): their P and Q read reversed
+  --swap-ct PAIR      the CTs of two phases are exchanged (e.g. S,T): each
+                      phase's P and Q come from the other phase's current
+                      against its own voltage
+  --missing-voltage PHASES
+                      the voltage taps of these phases are open: no voltage
+                      and no power, the current still reads; the phase loss
+                      and missing phase are reported and the phase's P, Q
+                      and V marked not valid in the quantity state word
+  --sequence-fault    the phases are connected R, T, S, each CT with its own
+                      voltage: a phase sequence fault is reported
+  --export PHASES     these phases feed power back (a PV inverter): the
+                      current stands 170 degrees behind the voltage
+
+Line faults (with --link or --tcp), each printed as a "fault" event:
   --drop P            lose an answer with probability P (0..1)
   --corrupt P         damage one byte of an answer with probability P
   --garbage P         put noise bytes before an answer with probability P
@@ -51,7 +70,8 @@ Events: {"event":"start",...}, {"event":"write","block":"configuration"|
 "calibration"|"energy_reset"|"clock",...}, {"event":"address","slave_id":N},
 {"event":"exception","function":F,"address":A,"count":N,"code":C,"reason":...},
 {"event":"fault","fault":"drop"|"corrupt"|"garbage"|"split"|"delay"|"echo"|
-"silent",...}, {"event":"rx_error",...}, {"event":"stop"}.
+"silent",...}, {"event":"rx_error",...}, {"event":"tcp_connect","peer":...},
+{"event":"tcp_disconnect"}, {"event":"tcp_busy","peer":...}, {"event":"stop"}.
 SIGINT or SIGTERM stops the simulator.
 )";
 }
@@ -67,6 +87,11 @@ bool parseNumber(const std::string& text, double min, double max, double& out) {
     return true;
 }
 
+// 0, 1, 2 for R, S, T in either case; npos for anything else.
+size_t phaseIndex(char c) {
+    return std::string("RST").find(char(std::toupper(c)));
+}
+
 bool parsePhases(const std::string& text, LineFaults& line, bool PhaseFaults::*flag) {
     if (text.empty())
         return false;
@@ -74,13 +99,26 @@ bool parsePhases(const std::string& text, LineFaults& line, bool PhaseFaults::*f
         const char c = text[i];
         if (c == ',')
             continue;
-        const std::string names = "RST";
-        const size_t phase = names.find(char(std::toupper(c)));
+        const size_t phase = phaseIndex(c);
         if (phase == std::string::npos)
             return false;
         line.phase[phase].*flag = true;
     }
     return true;
+}
+
+// Two different phases, e.g. "S,T" or "ST".
+bool parsePair(const std::string& text, int (&pair)[2]) {
+    int found = 0;
+    for (char c : text) {
+        if (c == ',')
+            continue;
+        const size_t phase = phaseIndex(c);
+        if (phase == std::string::npos || found == 2)
+            return false;
+        pair[found++] = int(phase);
+    }
+    return found == 2 && pair[0] != pair[1];
 }
 
 std::optional<DeviceClock> parseClock(const std::string& text) {
@@ -109,6 +147,14 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
     const std::map<std::string, Handler> withValue = {
         {"--link", [&o](const std::string& v) { return !(o.link = v).empty(); }},
         {"--port", [&o](const std::string& v) { return !(o.port = v).empty(); }},
+        {"--tcp",
+         [&o](const std::string& v) {
+             double port;
+             if (!parseNumber(v, 0, 65535, port) || port != int(port))
+                 return false;
+             o.tcpPort = int(port);
+             return true;
+         }},
         {"--slave-id",
          [&o](const std::string& v) {
              double n;
@@ -139,6 +185,10 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
         {"--reverse-p", phases(&PhaseFaults::reverseP)},
         {"--reverse-q", phases(&PhaseFaults::reverseQ)},
         {"--drop-phase", phases(&PhaseFaults::dropped)},
+        {"--reverse-ct", phases(&PhaseFaults::reverseCt)},
+        {"--missing-voltage", phases(&PhaseFaults::voltageMissing)},
+        {"--export", phases(&PhaseFaults::exporting)},
+        {"--swap-ct", [&o](const std::string& v) { return parsePair(v, o.line.swappedCts); }},
     };
     const std::map<std::string, bool*> flags = {
         {"--split", &o.wire.split},   {"--echo", &o.wire.echo},
@@ -164,12 +214,12 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
     }
     if (o.help)
         return o;
-    if (o.link.empty() == o.port.empty()) {
-        error = "give exactly one of --link PATH and --port PATH";
+    if (int(!o.link.empty()) + int(!o.port.empty()) + int(o.tcpPort >= 0) != 1) {
+        error = "give exactly one of --link PATH, --tcp PORT and --port PATH";
         return {};
     }
     if (!o.port.empty() && o.wire.any()) {
-        error = "line faults need --link";
+        error = "line faults need --link or --tcp";
         return {};
     }
     return o;

@@ -28,6 +28,7 @@ struct WireFaults {
 struct Options {
     std::string port;  // serve on this existing serial device
     std::string link;  // create a pseudo-terminal here
+    int tcpPort = -1;  // serve TCP clients on 127.0.0.1 at this port (0: any)
     int slaveId = 1;
     std::optional<uint64_t> seed;
     WireFaults wire;

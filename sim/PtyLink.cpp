@@ -63,6 +63,8 @@ bool PtyLink::create(const std::string& linkPath, std::string& error) {
         error = "cannot open " + device_.terminal + ": " + std::strerror(errno);
         return false;
     }
+    if (linkPath.empty())
+        return true;
     struct stat st {};
     if (lstat(linkPath.c_str(), &st) == 0) {
         if (!S_ISLNK(st.st_mode)) {

@@ -17,7 +17,7 @@ class PtyLink {
   public:
     ~PtyLink();
     // Creates both terminals and the symbolic link at `linkPath`, replacing
-    // a stale symbolic link but nothing else.
+    // a stale symbolic link but nothing else; no link when it is empty.
     bool create(const std::string& linkPath, std::string& error);
 
     const Pty& masterEnd() const { return master_; }

@@ -16,6 +16,7 @@
 #include "Options.h"
 #include "PtyLink.h"
 #include "Relay.h"
+#include "sim/TcpBridge.h"
 
 using namespace kestro::sim;
 
@@ -72,34 +73,49 @@ int main(int argc, char** argv) {
     setUpModel(model, *options);
     EventLog log;
 
+    // A TCP client reaches the device through a link of its own, without a
+    // path: the bridge opens the master's end for it.
+    const bool tcp = options->tcpPort >= 0;
+    const bool relayed = tcp || !options->link.empty();
     PtyLink link;
-    if (!options->link.empty() && !link.create(options->link, error))
+    if (relayed && !link.create(options->link, error))
         return fail(error);
-    const std::string device = options->link.empty() ? options->port : link.deviceEnd().terminal;
+    TcpBridge bridge;
+    if (tcp && !bridge.listen(options->tcpPort, error))
+        return fail(error);
+    const std::string device = relayed ? link.deviceEnd().terminal : options->port;
     ModbusServer server(device, model, log, options->freeze);
     if (!server.open(error))
         return fail(error);
 
     Event start("start");
-    if (options->link.empty()) {
-        start.withText("port", options->port);
-    } else {
+    if (tcp) {
+        start.withText("tcp", "127.0.0.1:" + std::to_string(bridge.port()));
+    } else if (relayed) {
         start.withText("link", options->link).withText("pty", link.masterEnd().terminal);
+    } else {
+        start.withText("port", options->port);
     }
     log.print(start.withInt("slave_id", model.address()).withInt("seed", int64_t(seed)));
 
-    std::thread relayThread;
-    if (!options->link.empty()) {
+    std::thread relayThread, bridgeThread;
+    if (relayed) {
         relayThread = std::thread([&] {
             Relay relay(link.masterEnd().control, link.deviceEnd().control, options->wire, seed,
                         log);
             relay.run(stopRequested);
         });
     }
+    if (tcp) {
+        bridgeThread =
+            std::thread([&] { bridge.run(link.masterEnd().terminal, stopRequested, log); });
+    }
     const bool served = server.run(stopRequested);
     stopRequested = true;
-    if (relayThread.joinable())
-        relayThread.join();
+    for (std::thread* thread : {&relayThread, &bridgeThread}) {
+        if (thread->joinable())
+            thread->join();
+    }
     log.print(Event("stop"));
     return served ? 0 : 1;
 }

@@ -95,12 +95,12 @@ uint16_t DeviceModel::statusWord() const {
             word |= uint16_t(1u << bit);
     };
     set(kStatusPhaseSeqErr, faults.sequenceFault);
-    set(kStatusMissingPhase, faults.anyDropped());
-    set(kStatusSignalLoss, faults.allDropped());
+    set(kStatusMissingPhase, faults.anyVoltageLost());
+    set(kStatusSignalLoss, faults.allVoltageLost());
     for (int ph = 0; ph < kPhaseCount; ++ph) {
         set(kStatusActiveRev[ph], r.phase[ph].p < 0);
         set(kStatusReactiveRev[ph], r.phase[ph].q < 0);
-        set(kStatusLoss[ph], faults.phase[ph].dropped);
+        set(kStatusLoss[ph], faults.phase[ph].noVoltage());
     }
     return word;
 }
@@ -108,7 +108,9 @@ uint16_t DeviceModel::statusWord() const {
 uint16_t DeviceModel::quantityStateWord() const {
     uint16_t word = kQtyAllMask;
     for (int ph = 0; ph < kPhaseCount; ++ph) {
-        if (!faults.phase[ph].dropped)
+        // Without a voltage the analyzer measures neither the voltage nor
+        // the phase's powers; the current alone it still measures.
+        if (!faults.phase[ph].noVoltage())
             continue;
         word &= uint16_t(~(1u << kQtyActive[ph] | 1u << kQtyReactive[ph] | 1u << kQtyVoltage[ph]));
     }

@@ -2,21 +2,40 @@
 // The three-phase line the simulated analyzer measures: about 230 V and
 // 50 Hz, a few amperes per phase at an inductive power factor, all drifting
 // slowly and deterministically with time. Faults reverse a phase's power
-// flow or take the phase away.
+// flow or take the phase away, and the wiring faults of an installation
+// show as a real meter would measure them: each phase's P and Q come from
+// the angle between the voltage at its terminals and the current its CT
+// carries.
 
 namespace kestro::sim {
 
 struct PhaseFaults {
-    bool reverseP = false;  // active power flows back
-    bool reverseQ = false;  // reactive power flows back
-    bool dropped = false;   // no voltage, no current
+    bool reverseP = false;        // active power flows back
+    bool reverseQ = false;        // reactive power flows back
+    bool dropped = false;         // no voltage, no current
+    bool reverseCt = false;       // CT mounted the wrong way round: its current turned by 180°
+    bool voltageMissing = false;  // voltage tap open: no voltage, no power, the current flows
+    bool exporting = false;       // the phase feeds power back (a PV inverter)
+    bool noVoltage() const { return dropped || voltageMissing; }
 };
+
+constexpr int kNoPhase = -1;
 
 struct LineFaults {
     PhaseFaults phase[3];  // R, S, T
+    // The phases are connected R, T, S: the analyzer reports the sequence
+    // fault. Each CT moved with its voltage, so the per-phase values stay
+    // right; only a CT swap sees the other rotation.
     bool sequenceFault = false;
-    bool anyDropped() const { return phase[0].dropped || phase[1].dropped || phase[2].dropped; }
-    bool allDropped() const { return phase[0].dropped && phase[1].dropped && phase[2].dropped; }
+    // The CTs of these two phases are exchanged: each phase's current input
+    // carries the other phase's current.
+    int swappedCts[2] = {kNoPhase, kNoPhase};
+    bool anyVoltageLost() const {
+        return phase[0].noVoltage() || phase[1].noVoltage() || phase[2].noVoltage();
+    }
+    bool allVoltageLost() const {
+        return phase[0].noVoltage() && phase[1].noVoltage() && phase[2].noVoltage();
+    }
 };
 
 struct PhaseReading {

@@ -89,23 +89,6 @@ void CommandsTest::activate() {
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
 }
 
-bool CommandsTest::whileShown(QAction& entry, QDialog& dialog,
-                              const std::function<void()>& inside) {
-    bool shown = false;
-    QTimer::singleShot(0, &dialog, [&] {
-        if (!dialog.isVisible())
-            return;
-        shown = dialog.isModal();
-        inside();
-        if (dialog.isVisible())
-            dialog.done(QDialog::Rejected);
-    });
-    entry.trigger();
-    // Not shown: the pending call is dropped with nothing to act on.
-    QApplication::processEvents();
-    return shown;
-}
-
 QString CommandsTest::pressInConfigDialog(const char* button) {
     QString status;
     const bool shown = whileShown(*window->bbEditConfig, *eng, [&] {
@@ -129,13 +112,8 @@ std::vector<uint8_t> CommandsTest::nextRequest() {
 }
 
 void LocaleCommandsTest::SetUp() {
-    QLocale::setDefault(QLocale(GetParam().language, GetParam().territory));
+    locale_.emplace(GetParam());
     CommandsTest::SetUp();
-}
-
-void LocaleCommandsTest::TearDown() {
-    CommandsTest::TearDown();
-    QLocale::setDefault(QLocale::c());
 }
 
 QString LocaleCommandsTest::local(QString number) {

@@ -8,16 +8,19 @@
 #include <QLocale>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 
 #include "Calibrate.h"
 #include "Configuration.h"
 #include "DeviceModel.h"
 #include "EUnits.h"
+#include "Locales.h"
 #include "RtuResponder.h"
 #include "SampleRecords.h"
 #include "ShellFixture.h"
 #include "StatusWin.h"
+#include "WhileShown.h"
 #include "WireWrites.h"
 
 class QDialog;
@@ -50,7 +53,6 @@ class CommandsTest : public ShellTest {
     void activate();
     // Triggers `entry`, which is to show `dialog` modally, runs `inside`
     // while it is shown and closes it afterwards. False when it never came up.
-    bool whileShown(QAction& entry, QDialog& dialog, const std::function<void()>& inside);
     // Opens the configuration dialog from its menu entry, presses one of its
     // buttons and closes the dialog as the user does; gives the text the
     // status panel showed, empty when it was not shown.
@@ -72,29 +74,18 @@ class CommandsTest : public ShellTest {
 };
 
 // Where numbers are written or shown: under a point and a comma locale.
-struct LocaleCase {
-    const char* name;
-    QLocale::Language language;
-    QLocale::Territory territory;
-};
-
-inline void PrintTo(const LocaleCase& locale, std::ostream* os) {
-    *os << locale.name;
-}
-
 class LocaleCommandsTest : public CommandsTest, public ::testing::WithParamInterface<LocaleCase> {
   protected:
     void SetUp() override;
-    void TearDown() override;
     // "2.5" with the locale's decimal separator.
     static QString local(QString number);
+
+  private:
+    std::optional<LocaleScope> locale_;
 };
 
-#define KESTRO_POINT_AND_COMMA_LOCALES(suite)                                              \
-    INSTANTIATE_TEST_SUITE_P(                                                              \
-        Locales, suite,                                                                    \
-        ::testing::Values(LocaleCase{"English", QLocale::English, QLocale::UnitedKingdom}, \
-                          LocaleCase{"German", QLocale::German, QLocale::Germany}),        \
-        [](const auto& info) { return std::string(info.param.name); })
+#define KESTRO_POINT_AND_COMMA_LOCALES(suite)                                               \
+    INSTANTIATE_TEST_SUITE_P(Locales, suite, ::testing::Values(kPointLocale, kCommaLocale), \
+                             LocaleName)
 
 }  // namespace kestro::test

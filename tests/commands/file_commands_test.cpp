@@ -99,6 +99,28 @@ TEST_F(FileCommandsTest, NewAsksToSaveUnsavedChangesAndGoesOnUnlessCancelled) {
     }
 }
 
+TEST_F(FileCommandsTest, NewWithYesSavesTheChangesWhereTheDialogSaysThenStartsAfresh) {
+    startProgramWith("plant.cfg", sample());
+    const QByteArray onDisk = readFile(inProgram("plant.cfg"));
+    Config.SlaveID = 23;
+    ConfigSaved = false;
+    interaction.answers = {Answer::Yes};
+    interaction.files = {inProgram("kept.cfg")};
+
+    window->bbNewConfig->trigger();
+
+    ASSERT_EQ(interaction.messages.size(), 1u);
+    EXPECT_EQ(interaction.messages[0].text, kPrompt);
+    ASSERT_EQ(interaction.dialogs.size(), 1u);
+    EXPECT_EQ(interaction.dialogs[0].title, "Save Configuration");
+    EXPECT_EQ(section(inProgram("kept.cfg"), "SYSTEM").value("Slave ID"), "23");
+    EXPECT_EQ(readFile(inProgram("plant.cfg")), onDisk);
+    EXPECT_EQ(current(), (Current{"RVX82AUNTITLED.CFG", programPath(), "RVX82AUNTITLED.CFG",
+                                  defaults(), false}));
+    EXPECT_EQ(window->seSlaveID->value(), 1);
+    ConfigSaved = true;  // nothing to ask at the close
+}
+
 TEST_F(FileCommandsTest, NewThenSaveWritesTheUntitledFileWithoutADialog) {
     startProgram();
     ASSERT_FALSE(ConfigCommandsEnabled(*window));

@@ -6,7 +6,7 @@ namespace kestro::test {
 
 void ConfigFixture::SetUp() {
     ASSERT_TRUE(dir_.isValid());
-    QLocale::setDefault(QLocale(GetParam().language, GetParam().territory));
+    locale_.emplace(GetParam());
     Config = sample();
     ConfigSaved = false;
     ConfigView.showFileName = [this](const QString& name) { shownFileNames.push_back(name); };
@@ -17,7 +17,6 @@ void ConfigFixture::SetUp() {
 void ConfigFixture::TearDown() {
     ConfigView = ConfigurationView();
     Settings = IniRecord();
-    QLocale::setDefault(QLocale::c());
 }
 
 void ConfigFixture::useFile(const QString& name) {

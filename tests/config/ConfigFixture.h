@@ -9,25 +9,16 @@
 #include <QLocale>
 #include <QString>
 #include <QTemporaryDir>
-#include <ostream>
+#include <optional>
 #include <vector>
 
 #include "Configuration.h"
+#include "Locales.h"
 #include "MainState.h"
 #include "SampleRecords.h"
 #include "ScriptedInteraction.h"
 
 namespace kestro::test {
-
-struct LocaleCase {
-    QLocale::Language language;
-    QLocale::Territory territory;
-    char separator;
-};
-
-inline void PrintTo(const LocaleCase& c, std::ostream* os) {
-    *os << "separator '" << c.separator << "'";
-}
 
 class ConfigFixture : public ::testing::TestWithParam<LocaleCase> {
   protected:
@@ -53,9 +44,7 @@ class ConfigFixture : public ::testing::TestWithParam<LocaleCase> {
 
   private:
     QTemporaryDir dir_;
+    std::optional<LocaleScope> locale_;
 };
-
-inline const LocaleCase kPoint{QLocale::English, QLocale::UnitedStates, '.'};
-inline const LocaleCase kComma{QLocale::German, QLocale::Germany, ','};
 
 }  // namespace kestro::test

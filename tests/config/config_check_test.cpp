@@ -93,10 +93,8 @@ TEST_P(CheckConfigFileTest, EachCheckAndLoadReadsTheFileItIsGiven) {
     EXPECT_EQ(Config.Name, "Second");
 }
 
-INSTANTIATE_TEST_SUITE_P(Locales, CheckConfigFileTest, ::testing::Values(kPoint, kComma),
-                         [](const auto& info) {
-                             return info.param.separator == '.' ? "Point" : "Comma";
-                         });
+INSTANTIATE_TEST_SUITE_P(Locales, CheckConfigFileTest,
+                         ::testing::Values(kPointLocale, kCommaLocale), LocaleName);
 
 }  // namespace
 }  // namespace kestro::test

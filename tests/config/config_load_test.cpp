@@ -108,10 +108,8 @@ TEST_P(ReadConfigFileTest, DefaultsReplaceEverything) {
     EXPECT_FALSE(QFile::exists(path(Settings.FileName))) << "no file is written";
 }
 
-INSTANTIATE_TEST_SUITE_P(Locales, ReadConfigFileTest, ::testing::Values(kPoint, kComma),
-                         [](const auto& info) {
-                             return info.param.separator == '.' ? "Point" : "Comma";
-                         });
+INSTANTIATE_TEST_SUITE_P(Locales, ReadConfigFileTest, ::testing::Values(kPointLocale, kCommaLocale),
+                         LocaleName);
 
 }  // namespace
 }  // namespace kestro::test

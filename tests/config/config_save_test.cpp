@@ -184,10 +184,8 @@ TEST_P(WriteConfigFileTest, ReadOnlyFolderKeepsTheOldFile) {
     EXPECT_EQ(take("test.cfg"), good);
 }
 
-INSTANTIATE_TEST_SUITE_P(Locales, WriteConfigFileTest, ::testing::Values(kPoint, kComma),
-                         [](const auto& info) {
-                             return info.param.separator == '.' ? "Point" : "Comma";
-                         });
+INSTANTIATE_TEST_SUITE_P(Locales, WriteConfigFileTest,
+                         ::testing::Values(kPointLocale, kCommaLocale), LocaleName);
 
 }  // namespace
 }  // namespace kestro::test

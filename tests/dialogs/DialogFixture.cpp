@@ -89,20 +89,12 @@ QStringList DialogTest::tabOrder(QWidget& first) {
 }
 
 void LocaleDialogTest::SetUp() {
-    QLocale::setDefault(QLocale(GetParam().language, GetParam().territory));
+    locale_.emplace(GetParam());
     DialogTest::SetUp();
-}
-
-void LocaleDialogTest::TearDown() {
-    QLocale::setDefault(QLocale::c());
 }
 
 QString LocaleDialogTest::local(QString number) {
     return number.replace('.', QChar(DecimalSeparator()));
-}
-
-std::string LocaleName(const ::testing::TestParamInfo<LocaleCase>& info) {
-    return info.param.name;
 }
 
 }  // namespace kestro::test

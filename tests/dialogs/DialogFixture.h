@@ -11,12 +11,13 @@
 #include <QLocale>
 #include <QString>
 #include <QStringList>
-#include <ostream>
+#include <optional>
 #include <vector>
 
 #include "Configuration.h"
 #include "DeviceModel.h"
 #include "EngineHarness.h"
+#include "Locales.h"
 #include "RtuResponder.h"
 #include "SampleRecords.h"
 #include "ScriptedInteraction.h"
@@ -74,26 +75,14 @@ class DialogTest : public ::testing::Test {
 
 // Tests where numbers are shown or typed run under a point and a comma
 // locale.
-struct LocaleCase {
-    const char* name;
-    QLocale::Language language;
-    QLocale::Territory territory;
-};
-
-const LocaleCase kPointLocale{"English", QLocale::English, QLocale::UnitedKingdom};
-const LocaleCase kCommaLocale{"German", QLocale::German, QLocale::Germany};
-
 class LocaleDialogTest : public DialogTest, public ::testing::WithParamInterface<LocaleCase> {
   protected:
     void SetUp() override;
-    void TearDown() override;
     // "2.5" with the locale's decimal separator.
     static QString local(QString number);
-};
 
-inline void PrintTo(const LocaleCase& locale, std::ostream* os) {
-    *os << locale.name;
-}
-std::string LocaleName(const ::testing::TestParamInfo<LocaleCase>& info);
+  private:
+    std::optional<LocaleScope> locale_;
+};
 
 }  // namespace kestro::test

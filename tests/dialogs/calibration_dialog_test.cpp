@@ -9,7 +9,6 @@
 #include "DialogFixture.h"
 #include "MainState.h"
 #include "Regional.h"
-#include "Utility.h"
 
 namespace kestro::test {
 namespace {
@@ -29,7 +28,7 @@ class CalibrationDialogTest : public LocaleDialogTest {
         uint16_t word = 0;
         for (int i = 0; i < 9; ++i) {
             if (item(i).checkState() == Qt::Checked)
-                word = SetBit(word, i);
+                word = uint16_t(word | 1u << i);
         }
         return word;
     }
@@ -74,6 +73,11 @@ TEST_P(CalibrationDialogTest, ThePresetsStoreTheirControlWordsAndTheBlockIsSent)
         const char* preset;
         uint16_t word;
     } presets[] = {{"btnP", 0x1C7}, {"btnQ", 0x1F8}};
+    Config.CalIr = 2.5f, Config.CalIs = 0.1f, Config.CalIt = 5.0f;
+    Config.CalVr = 230.0f, Config.CalVs = 1000.0f, Config.CalVt = 0.75f;
+    // The six points as IEEE 754 singles, high word first.
+    const std::vector<uint16_t> points = {0x4020, 0x0000, 0x3DCC, 0xCCCD, 0x40A0, 0x0000,
+                                          0x4366, 0x0000, 0x447A, 0x0000, 0x3F40, 0x0000};
     showActive(dialog);
     for (const auto& p : presets) {
         interaction.beeps.clear();
@@ -89,11 +93,7 @@ TEST_P(CalibrationDialogTest, ThePresetsStoreTheirControlWordsAndTheBlockIsSent)
         ASSERT_EQ(sent.values.size(), 14u);
         EXPECT_EQ(sent.values[0], 36092);
         EXPECT_EQ(sent.values[1], p.word);
-        uint16_t points[12];
-        for (int i = 0; i < 6; ++i)
-            FloatToRegs(points, 2 * i, Config.*ConfigFloats[12 + i]);
-        EXPECT_EQ(std::vector<uint16_t>(sent.values.begin() + 2, sent.values.end()),
-                  std::vector<uint16_t>(points, points + 12));
+        EXPECT_EQ(std::vector<uint16_t>(sent.values.begin() + 2, sent.values.end()), points);
         EXPECT_EQ(interaction.beeps, (std::vector<Beep>{Beep::Question, Beep::Default}));
         EXPECT_EQ(panel(dialog).text, "Calibration success.");
         ASSERT_EQ(whileWaiting.size(), 1u);

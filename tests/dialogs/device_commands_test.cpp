@@ -11,7 +11,6 @@
 #include "EUnits.h"
 #include "MainState.h"
 #include "Regional.h"
-#include "Utility.h"
 
 namespace kestro::test {
 namespace {
@@ -49,16 +48,6 @@ void untilReadInFlight(EngineHarness& rig) {
         rig.runUntil([] { return Ports.AwaitingResponse && Ports.LastFunction == 0x04; }, 5000));
 }
 
-std::vector<uint16_t> floatRegs(std::initializer_list<float> values) {
-    std::vector<uint16_t> regs;
-    for (float v : values) {
-        uint16_t pair[2];
-        FloatToRegs(pair, 0, v);
-        regs.insert(regs.end(), pair, pair + 2);
-    }
-    return regs;
-}
-
 class ConfigCommandTest : public DialogTest {
   protected:
     void SetUp() override {
@@ -79,22 +68,26 @@ class ConfigCommandTest : public DialogTest {
 TEST_F(ConfigCommandTest, DownloadWritesTheConfigurationBlockInNormalWordOrder) {
     Config.Baud = 19200;
     Config.SlaveID = 5;
-    Config.InpIr = 5.0f;
+    // Each full-scale value its own, so that two swapped would show.
+    Config.InpIr = 5.0f, Config.InpIs = 1.0f, Config.InpIt = 2.0f;
+    Config.InpVr = 0.5f, Config.InpVs = 20.0f, Config.InpVt = 100.0f;
+    Config.EngIr = 0.1f, Config.EngIs = 3.0f, Config.EngIt = 10.0f;
+    Config.EngVr = 400.0f, Config.EngVs = 0.25f, Config.EngVt = 1.5f;
     download();
 
     const auto sent = writes();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].address, 0);
     ASSERT_EQ(sent[0].values.size(), 27u);
-    EXPECT_EQ(sent[0].values[0], 27081);
-    EXPECT_EQ(sent[0].values[1], 0x4B00);
-    EXPECT_EQ(sent[0].values[2], 0x0005);
-    EXPECT_EQ(sent[0].values[3], 0x40A0);
-    EXPECT_EQ(sent[0].values[4], 0x0000);
-    const ConfigRecord& c = Config;
-    const auto fullScale = floatRegs({c.InpIr, c.InpIs, c.InpIt, c.InpVr, c.InpVs, c.InpVt, c.EngIr,
-                                      c.EngIs, c.EngIt, c.EngVr, c.EngVs, c.EngVt});
-    EXPECT_EQ(std::vector<uint16_t>(sent[0].values.begin() + 3, sent[0].values.end()), fullScale);
+    // The code word, the baud rate and the Slave ID, then the twelve values
+    // as IEEE 754 singles, high word first.
+    EXPECT_EQ(sent[0].values, (std::vector<uint16_t>{
+                                  27081,  0x4B00, 0x0005,                          //
+                                  0x40A0, 0x0000, 0x3F80, 0x0000, 0x4000, 0x0000,  // InpI r s t
+                                  0x3F00, 0x0000, 0x41A0, 0x0000, 0x42C8, 0x0000,  // InpV r s t
+                                  0x3DCC, 0xCCCD, 0x4040, 0x0000, 0x4120, 0x0000,  // EngI r s t
+                                  0x43C8, 0x0000, 0x3E80, 0x0000, 0x3FC0, 0x0000,  // EngV r s t
+                              }));
     const auto events = model.takeEvents();
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events[0].value("block"), "\"configuration\"");
@@ -161,9 +154,14 @@ TEST_F(ConfigCommandTest, UploadReadsTheConfigurationIntoConfigAndTheDialog) {
 
     EXPECT_EQ(Config.Baud, 9600);
     EXPECT_EQ(Config.SlaveID, 17);
-    const auto image = model.holdingRegisters();
-    for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(Config.*ConfigFloats[i], RegFloat(image.data(), 3 + 2 * i, false)) << i;
+    // The analyzer's own full-scale values: 5 A for the currents, 500 V for
+    // the voltages, on the input and on the engineering side.
+    for (const float current :
+         {Config.InpIr, Config.InpIs, Config.InpIt, Config.EngIr, Config.EngIs, Config.EngIt})
+        EXPECT_EQ(current, 5.0f);
+    for (const float voltage :
+         {Config.InpVr, Config.InpVs, Config.InpVt, Config.EngVr, Config.EngVs, Config.EngVt})
+        EXPECT_EQ(voltage, 500.0f);
     // Address 52 is not part of the read window: its two characters are zero.
     EXPECT_EQ(Config.FirmwareVersion,
               QString("RVX82A V2.21").leftJustified(50, ' ') + QChar(0) + QChar(0));
@@ -172,8 +170,9 @@ TEST_F(ConfigCommandTest, UploadReadsTheConfigurationIntoConfigAndTheDialog) {
         EXPECT_EQ(Config.*ConfigFloats[i], before.*ConfigFloats[i]);
     EXPECT_FALSE(ConfigSaved);
 
-    EXPECT_EQ(field("meInpIr").text(), FormatFixed(Config.InpIr, 5));
-    EXPECT_EQ(field("meEngVt").text(), FormatFixed(Config.EngVt, 5));
+    const QString point = QLocale().decimalPoint();
+    EXPECT_EQ(field("meInpIr").text(), "5" + point + "00000");
+    EXPECT_EQ(field("meEngVt").text(), "500" + point + "00000");
     EXPECT_EQ(dialog.findChild<QLabel*>("lblVersion")->text(), "RVX82A V2.21");
     ASSERT_EQ(whileWaiting.size(), 1u);
     EXPECT_EQ(whileWaiting[0].text, "Uploading configuration... Please wait.");
@@ -322,7 +321,7 @@ TEST_F(PostedCommandTest, TheClockBlockIsTheSameUnderEveryDateFormat) {
     for (const auto& m : moments) {
         CommandHost.CurrentDateTime = [&] { return m.moment; };
         for (const QLocale& locale : locales) {
-            QLocale::setDefault(locale);
+            const LocaleScope scope(locale);
             SetDeviceClock();
             rig.runTicks(20);
             const auto sent = writes();
@@ -333,7 +332,6 @@ TEST_F(PostedCommandTest, TheClockBlockIsTheSameUnderEveryDateFormat) {
             EXPECT_EQ(model.clock().weekday, m.block[1] & 0xFF);
         }
     }
-    QLocale::setDefault(QLocale::c());
     EXPECT_TRUE(interaction.beeps.empty());
     EXPECT_FALSE(panel(eng).visible);
 }

@@ -32,11 +32,8 @@ void KestroTest::SetUp() {
     ASSERT_TRUE(root.mkpath("work") && root.mkpath("program") && root.mkpath("config"));
     workDir = QDir(root.filePath("work"));
     programDir = QDir(root.filePath("program"));
-    savedHome_ = qgetenv("HOME");
-    savedXdg_ = qgetenv("XDG_CONFIG_HOME");
-    qputenv("HOME", temp.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", root.filePath("config").toLocal8Bit());
-    savedLocale_ = QLocale();
+    home_.emplace("HOME", temp.path().toLocal8Bit());
+    xdgConfig_.emplace("XDG_CONFIG_HOME", root.filePath("config").toLocal8Bit());
 
     Settings = IniRecord();
     Config = ConfigRecord();
@@ -56,9 +53,6 @@ void KestroTest::TearDown() {
     simulator.reset();
     RunComSelect = nullptr;
     PortMap::clear();
-    QLocale::setDefault(savedLocale_);
-    qputenv("HOME", savedHome_);
-    qputenv("XDG_CONFIG_HOME", savedXdg_);
 }
 
 void KestroTest::startSimulator(const QStringList& options) {

@@ -9,7 +9,9 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 
+#include "Locales.h"
 #include "Main.h"
 #include "Program.h"
 #include "QtPlatform.h"
@@ -57,8 +59,10 @@ class KestroTest : public ::testing::Test {
     std::unique_ptr<StatusWatch> status;
 
   private:
-    QByteArray savedHome_, savedXdg_;
-    QLocale savedLocale_;
+    // The test's own home and configuration folder; put back afterwards,
+    // as is the locale a test chooses.
+    std::optional<EnvScope> home_, xdgConfig_;
+    LocaleScope locale_{QLocale()};
 };
 
 }  // namespace kestro::test

@@ -17,6 +17,7 @@
 #include "KestroFixture.h"
 #include "MainState.h"
 #include "Waiting.h"
+#include "WhileShown.h"
 
 using namespace kestro;
 using namespace kestro::test;
@@ -27,11 +28,11 @@ constexpr int kCommandMs = 15000;
 constexpr char kFirmware[] = "RVX82A V2.07 e2e";
 
 class DeviceCommandsOnSimulator : public KestroTest,
-                                  public ::testing::WithParamInterface<QLocale::Language> {
+                                  public ::testing::WithParamInterface<LocaleCase> {
   protected:
     void SetUp() override {
         KestroTest::SetUp();
-        QLocale::setDefault(QLocale(GetParam()));
+        QLocale::setDefault(GetParam().locale());  // the fixture puts it back
     }
 
     // Starts the simulator and the program, and waits for the first answer.
@@ -42,22 +43,13 @@ class DeviceCommandsOnSimulator : public KestroTest,
             << status->history().toStdString() << simulator->events().join('\n').toStdString();
     }
 
-    // Triggers `entry`, which shows `dialog` modally, runs `inside` in the
-    // dialog's own loop and closes it afterwards. False when it never came up.
-    bool whileShown(QAction& entry, QDialog& dialog, const std::function<void()>& inside) {
-        bool shown = false;
-        QTimer::singleShot(0, &dialog, [&] {
-            if (!dialog.isVisible())
-                return;
-            shown = dialog.isModal();
+    // Runs `inside` while the dialog of `entry` is shown, then closes it
+    // with its Close button. False when it never came up.
+    static bool whileShown(QAction& entry, QDialog& dialog, const std::function<void()>& inside) {
+        return test::whileShown(entry, dialog, [&] {
             inside();
             dialog.findChild<QPushButton*>("btnClose")->click();
-            if (dialog.isVisible())
-                dialog.done(QDialog::Rejected);
         });
-        entry.trigger();
-        QApplication::processEvents();
-        return shown;
     }
 
     // Presses `button`, waits for the dialog's status panel to read
@@ -217,9 +209,6 @@ TEST_P(DeviceCommandsOnSimulator, CalibrationSendsTheActivePowerWordAndTheInputs
 }
 
 INSTANTIATE_TEST_SUITE_P(Locales, DeviceCommandsOnSimulator,
-                         ::testing::Values(QLocale::English, QLocale::German),
-                         [](const auto& info) {
-                             return QLocale::languageToString(info.param).toStdString();
-                         });
+                         ::testing::Values(kPointLocale, kCommaLocale), LocaleName);
 
 }  // namespace

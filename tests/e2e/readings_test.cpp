@@ -21,10 +21,10 @@ QString Shown(double value, int decimals) {
 }
 
 class LiveReadingsOnSimulator : public KestroTest,
-                                public ::testing::WithParamInterface<QLocale::Language> {};
+                                public ::testing::WithParamInterface<LocaleCase> {};
 
 TEST_P(LiveReadingsOnSimulator, IndicatorsShowWhatTheAnalyzerMeasures) {
-    QLocale::setDefault(QLocale(GetParam()));
+    QLocale::setDefault(GetParam().locale());  // the fixture puts it back
     ASSERT_NO_FATAL_FAILURE(startSimulator({"--reverse-p", "S"}));
     ASSERT_NO_FATAL_FAILURE(startKestro());
     ASSERT_TRUE(status->waitFor(kValid, kFirstAnswerMs)) << status->history().toStdString();
@@ -75,9 +75,6 @@ TEST_P(LiveReadingsOnSimulator, IndicatorsShowWhatTheAnalyzerMeasures) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Locales, LiveReadingsOnSimulator,
-                         ::testing::Values(QLocale::English, QLocale::German),
-                         [](const auto& info) {
-                             return QLocale::languageToString(info.param).toStdString();
-                         });
+                         ::testing::Values(kPointLocale, kCommaLocale), LocaleName);
 
 }  // namespace

@@ -1,15 +1,8 @@
 #include "LinkRig.h"
 
-#include <sys/prctl.h>
-
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QTest>
-#include <csignal>
-#include <ctime>
 
 #include "Comselect.h"
 #include "Configuration.h"
@@ -21,13 +14,6 @@ namespace kestro::endurance {
 
 namespace {
 
-constexpr int kStartMs = 10000;
-
-bool fileHolds(const QString& path, const QByteArray& needle) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.readAll().contains(needle);
-}
-
 int chooseCom1(TfrmComSelect& dialog) {
     const int com1 = dialog.cbComPorts->findText("COM1");
     if (com1 < 0)
@@ -38,30 +24,6 @@ int chooseCom1(TfrmComSelect& dialog) {
 }
 
 }  // namespace
-
-Simulator::Simulator(const QString& link, const QString& eventFile, const QStringList& options) {
-    QFile::remove(eventFile);
-    QFile::remove(link);  // what a killed simulator left behind
-    process_.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    process_.setStandardOutputFile(eventFile);
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start(RVX82A_SIM_PATH, QStringList{"--link", link} + options);
-    started_ = process_.waitForStarted(kStartMs) &&
-               waitUntil(
-                   [&] {
-                       return process_.state() != QProcess::Running ||
-                              fileHolds(eventFile, "\"event\":\"start\"");
-                   },
-                   kStartMs) &&
-               process_.state() == QProcess::Running && QFileInfo(link).isSymLink();
-}
-
-void Simulator::killHard() {
-    if (process_.state() == QProcess::NotRunning)
-        return;
-    process_.kill();
-    process_.waitForFinished(5000);
-}
 
 StatusCounter::StatusCounter(QLabel* panel) : panel_(panel) {
     clock_.start();
@@ -99,7 +61,8 @@ LinkRig::~LinkRig() {
 
 bool LinkRig::startSimulator(const QStringList& options) {
     simulator_.reset();
-    simulator_ = std::make_unique<Simulator>(dir_.filePath("rvx82a"), eventFile(), options);
+    simulator_ =
+        std::make_unique<test::SimulatorProcess>(dir_.filePath("rvx82a"), options, eventFile());
     return simulator_->started();
 }
 
@@ -113,28 +76,6 @@ bool LinkRig::startProgram() {
     program_ = std::make_unique<Program>(platform_, programDir);
     status_ = std::make_unique<StatusCounter>(program_->mainWindow().sbMainPanel(2));
     return program_->mainWindow().tmrPoll->enabled();
-}
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        runFor(5);
-    }
-    return true;
-}
-
-void runFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-double processCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
 long residentKiB() {

@@ -8,7 +8,6 @@
 #include <QHash>
 #include <QLabel>
 #include <QPointer>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
@@ -16,25 +15,14 @@
 #include "Program.h"
 #include "QtPlatform.h"
 #include "ScriptedInteraction.h"
+#include "SimulatorProcess.h"
+#include "Waiting.h"
 
 namespace kestro::endurance {
 
 inline const QString kValid = "Valid response received <04h>.";
 // The end of what the status line says while the adapter is away.
 inline const QString kUnplugged = " is unplugged. Plug the adapter in.";
-
-// rvx82a-sim on a link, its event lines going to a file.
-class Simulator {
-  public:
-    Simulator(const QString& link, const QString& eventFile, const QStringList& options);
-    ~Simulator() { killHard(); }
-    bool started() const { return started_; }
-    void killHard();
-
-  private:
-    QProcess process_;
-    bool started_ = false;
-};
 
 // Status panel 2 sampled every 5 ms, as the end-to-end tests do: how often
 // each text came up, and the longest time without a valid response.
@@ -74,15 +62,13 @@ class LinkRig {
     QTemporaryDir dir_;
     QtPlatform platform_;
     test::ScriptedInteraction interaction_;
-    std::unique_ptr<Simulator> simulator_;
+    std::unique_ptr<test::SimulatorProcess> simulator_;
     std::unique_ptr<Program> program_;
     std::unique_ptr<StatusCounter> status_;
 };
 
-// Runs the event loop until `done` or `timeoutMs`; whether `done` held.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs);
-void runFor(int ms);
-double processCpuSeconds();
+using test::runFor;
+using test::waitUntil;
 // Resident memory of this process, in KiB.
 long residentKiB();
 

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "CpuTime.h"
 #include "LinkRig.h"
 
 using namespace kestro::endurance;
@@ -67,9 +68,10 @@ int replug(int cycles) {
                         qPrintable(kUnplugged));
             ++failures;
         }
-        const double cpuBefore = processCpuSeconds();
+        const double cpuBefore = kestro::test::processCpuMs() / 1000.0;
         runFor(kUnpluggedMs);
-        cpuPercent.push_back((processCpuSeconds() - cpuBefore) * 100000.0 / kUnpluggedMs);
+        cpuPercent.push_back((kestro::test::processCpuMs() / 1000.0 - cpuBefore) * 100000.0 /
+                             kUnpluggedMs);
 
         if (!rig.startSimulator({})) {
             std::printf("replug: cycle %d: the simulator did not start\n", cycle);
@@ -108,7 +110,7 @@ int poll(int seconds, const QStringList& simulatorOptions) {
     rig.status().resetGap();
     const qint64 validStart = rig.status().validCount();
     const long rssStart = residentKiB();
-    const double cpuStart = processCpuSeconds();
+    const double cpuStart = kestro::test::processCpuMs() / 1000.0;
     QElapsedTimer clock;
     clock.start();
     qint64 nextReportMs = 300000;
@@ -133,7 +135,8 @@ int poll(int seconds, const QStringList& simulatorOptions) {
     std::printf("poll: %lld valid responses, one every %.3f s on average; longest gap %lld ms\n",
                 static_cast<long long>(valid), valid ? wall / double(valid) : 0.0,
                 static_cast<long long>(longestGap));
-    std::printf("poll: CPU %.1f%% of one core\n", (processCpuSeconds() - cpuStart) * 100.0 / wall);
+    std::printf("poll: CPU %.1f%% of one core\n",
+                (kestro::test::processCpuMs() / 1000.0 - cpuStart) * 100.0 / wall);
     printCounts(rig.status());
     const bool stalled = valid == 0 || longestGap > kStallMs;
     if (stalled)

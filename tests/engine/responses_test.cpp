@@ -251,6 +251,24 @@ TEST(ExceptionResponses, EndTheTransactionWithTheirText) {
     }
 }
 
+// A frame whose function byte is the current state, in a state that has no
+// handler: the idle state 0, or an unknown state.
+TEST_F(ResponseTest, AFrameForAStateWithoutAHandlerIsAnInvalidRxState) {
+    for (const uint8_t state : {0, 7}) {
+        SCOPED_TRACE(int(state));
+        rig.hookCodes.clear();
+        Ports.TxState = state;
+        Ports.AwaitingResponse = true;
+        const std::vector<uint8_t> frame = WithCrc({0x01, state, 0x02, 0x00, 0x00});
+        std::copy(frame.begin(), frame.end(), Ports.RxBuffer);
+        Ports.RxCount = int(frame.size());
+        ProcessResponse();
+        EXPECT_EQ(rig.hookCodes, std::vector<int>{5});
+        EXPECT_EQ(rig.status.last(), "Fatal error. Invalid Rx state.");
+        EXPECT_TRUE(rig.status.lastRed());
+    }
+}
+
 TEST_F(ResponseTest, ExceptionCode4EndsTheTransactionSilently) {
     postWriteAnsweredWith(Reply::exceptionCode(4));
     EXPECT_EQ(rig.status.last(), "Query <10h> issued...");

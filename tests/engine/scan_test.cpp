@@ -1,5 +1,6 @@
 // The transmit state machine: what goes on the wire, in which order and when.
 #include <algorithm>
+#include <functional>
 #include <numeric>
 
 #include "Crc.h"
@@ -158,6 +159,67 @@ TEST_F(ScanTest, NothingLeavesWhileThePortIsNotOpen) {
 }
 
 // A wrong JumpState must not stall the scan for the rest of the run.
+// The queries that name their first address (SA) and number of points
+// (NOP), in decimal, shown in black as each request goes out.
+TEST(QueryTexts, NameTheirFirstAddressAndPoints) {
+    const struct {
+        const char* name;
+        std::function<void()> open;
+        std::vector<std::string> texts;
+    } cases[] = {
+        {"01h in two chunks",
+         [] {
+             DB_Modbus.CoilReadStart = 1;
+             DB_Modbus.CoilReadCount = 1000;
+         },
+         {"Query <read coil status> issued... Params <SA:1> <NOP:960>",
+          "Query <read coil status> issued... Params <SA:961> <NOP:40>"}},
+        {"02h",
+         [] {
+             DB_Modbus.InputStatusReadStart = 3;
+             DB_Modbus.InputStatusReadCount = 20;
+         },
+         {"Query <read input status> issued... Params <SA:3> <NOP:20>"}},
+        {"05h",
+         [] {
+             DB_Modbus.CoilReadCount = 8;
+             DB_Modbus.CoilWriteStart = 7;
+             DB_Modbus.SingleCoilValue = true;
+             DB_Modbus.SingleCoilArmed = true;
+         },
+         {"Query <force single coil> issued... Params <SA:7> <NOP:1>"}},
+        {"06h",
+         [] {
+             DB_Modbus.HoldingReadCount = 4;
+             DB_Modbus.PresetStart = 9;
+             DB_Modbus.SingleRegisterValue = 0x1234;
+             DB_Modbus.SingleRegisterArmed = true;
+         },
+         {"Query <preset single register> issued... Params <SA:9> <NOP:1>"}},
+        {"0Fh",
+         [] {
+             DB_Modbus.CoilReadCount = 8;
+             DB_Modbus.CoilWriteStart = 2;
+             DB_Modbus.CoilWriteCount = 10;
+             DB_Modbus.CoilsArmed = true;
+         },
+         {"Query <force multiple coils> issued... Params <SA:2> <NOP:10>"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EngineHarness rig;
+        rig.start();
+        DB_Modbus.InputReadCount = 0;
+        c.open();
+        for (const std::string& text : c.texts) {
+            ASSERT_TRUE(rig.runUntil([&] { return rig.status.saw(text); }, 20000)) << text;
+            const auto shown = std::find_if(rig.status.shown.begin(), rig.status.shown.end(),
+                                            [&](const auto& e) { return e.text == text; });
+            EXPECT_FALSE(shown->red) << text;
+        }
+    }
+}
+
 TEST_F(ScanTest, UnknownStateIsReportedAndTheScanStartsOver) {
     Ports.JumpState = 7;
     Ports.JumpRequest = true;

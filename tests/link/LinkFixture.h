@@ -4,29 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "Crc.h"
 #include "Driver_Modbus.h"
+#include "StatusRecorder.h"
 #include "VirtualPlatform.h"
 
 namespace kestro::test {
-
-struct StatusEntry {
-    std::string text;
-    bool red;
-};
-
-class RecordingStatusLine : public StatusLine {
-  public:
-    void showStatus(const std::string& text, bool red) override { shown.push_back({text, red}); }
-    void showPort(const std::string& text) override { port = text; }
-    std::string last() const { return shown.empty() ? "" : shown.back().text; }
-    bool lastRed() const { return !shown.empty() && shown.back().red; }
-    std::vector<StatusEntry> shown;
-    std::string port;
-};
 
 class LinkFixture : public ::testing::Test {
   protected:
@@ -64,7 +49,7 @@ class LinkFixture : public ::testing::Test {
     }
 
     VirtualPlatform platform;
-    RecordingStatusLine status;
+    StatusRecorder status;
     std::vector<int> hookCodes;
 };
 

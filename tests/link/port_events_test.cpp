@@ -1,3 +1,5 @@
+#include <optional>
+
 #include "LinkFixture.h"
 
 using namespace kestro;
@@ -36,8 +38,19 @@ TEST_F(PortEventsTest, PortWhoseDeviceIsMissingStaysClosedAndSaysWhy) {
 }
 
 TEST_F(PortEventsTest, CloseDropsModemLinesAndReleasesThePort) {
-    open();
+    VirtualPort& port = open();
+    ASSERT_TRUE(port.settings().rts && port.settings().dtr);
+    // The port goes with the close, so its lines are read as it closes.
+    std::optional<LineSettings> atClose;
+    port.OnPortClose = [&, linkHandler = port.OnPortClose] {
+        atClose = port.settings();
+        if (linkHandler)
+            linkHandler();
+    };
     ClosePort();
+    ASSERT_TRUE(atClose.has_value()) << "the port was closed";
+    EXPECT_FALSE(atClose->rts);
+    EXPECT_FALSE(atClose->dtr);
     EXPECT_FALSE(Ports.PortOpen);
     EXPECT_FALSE(Ports.PortOpenSignal);
     EXPECT_EQ(Ports.ComPort, nullptr);

@@ -49,6 +49,21 @@ TEST_F(ReceiveTest, ExactlyOneKilobyteFits) {
     EXPECT_TRUE(status.shown.empty());
 }
 
+TEST_F(ReceiveTest, The1025thByteOfAFrameOverflowsAndEmptiesTheBuffer) {
+    VirtualPort& port = open();
+    port.sendToMaster(std::vector<uint8_t>(1025, 0x55), 0, 16);  // 64 chunks of 16, then 1
+    ASSERT_TRUE(platform.clock.runUntil([] { return Ports.RxCount == 1024; }, 3000));
+    EXPECT_TRUE(status.shown.empty()) << "1024 bytes fit";
+    EXPECT_TRUE(hookCodes.empty());
+
+    ASSERT_TRUE(platform.clock.runUntil([&] { return !hookCodes.empty(); }, 1000));
+    EXPECT_EQ(hookCodes, std::vector<int>{3});
+    EXPECT_EQ(Ports.RxCount, 0);
+    ASSERT_EQ(status.shown.size(), 1u);
+    EXPECT_EQ(status.last(), "Fatal error. Rx buffer overflow.");
+    EXPECT_TRUE(status.lastRed());
+}
+
 TEST_F(ReceiveTest, OverflowIsReportedAndTheNextFrameStillArrives) {
     VirtualPort& port = open();
     port.sendToMaster(std::vector<uint8_t>(3000, 0x55));

@@ -5,13 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <QLocale>
 #include <QTemporaryDir>
 #include <cstring>
 #include <memory>
 
 #include "EngineHarness.h"
+#include "Locales.h"
 #include "Main.h"
+#include "ScriptedInteraction.h"
 
 namespace kestro::test {
 
@@ -47,19 +48,11 @@ class LiveFixture : public ::testing::Test {
         return label->palette().color(QPalette::WindowText);
     }
 
+    // Every message and question goes to the script, so none can block.
+    ScriptedInteraction interaction;
     QTemporaryDir folder;
     EngineHarness rig;
     std::unique_ptr<TfrmMain> window;
-};
-
-// Runs a test under a locale and puts the default back afterwards.
-class LocaleScope {
-  public:
-    explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
-    ~LocaleScope() { QLocale::setDefault(saved_); }
-
-  private:
-    QLocale saved_;
 };
 
 }  // namespace kestro::test

@@ -6,43 +6,31 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "Driver_Modbus.h"
+#include "InputRegisters.h"
 #include "Lamp.h"
 #include "LiveFixture.h"
 #include "LiveReadings.h"
-#include "RegisterMap.h"
-
-// Names the locale of a parameterised test in its output.
-void PrintTo(const QLocale& locale, std::ostream* os) {
-    *os << locale.name().toStdString();
-}
 
 namespace kestro::test {
 namespace {
 
-using namespace regmap;
-
-const QLocale kPointLocale(QLocale::English, QLocale::UnitedStates);
-const QLocale kCommaLocale(QLocale::German, QLocale::Germany);
-
 // The text as the locale writes it: the point replaced by its separator.
-QString inLocale(const char* pointText, const QLocale& locale) {
-    return QString::fromLatin1(pointText).replace('.', locale.decimalPoint());
+QString inLocale(const char* pointText, const LocaleCase& locale) {
+    return QString::fromLatin1(pointText).replace('.', locale.separator);
 }
 
-class LiveDisplayLocales : public LiveFixture, public ::testing::WithParamInterface<QLocale> {
+class LiveDisplayLocales : public LiveFixture, public ::testing::WithParamInterface<LocaleCase> {
   protected:
     LocaleScope locale{GetParam()};
 };
 
 INSTANTIATE_TEST_SUITE_P(PointAndComma, LiveDisplayLocales,
-                         ::testing::Values(kPointLocale, kCommaLocale),
-                         [](const auto& info) { return info.index == 0 ? "Point" : "Comma"; });
+                         ::testing::Values(kPointLocale, kCommaLocale), LocaleName);
 
 TEST_P(LiveDisplayLocales, EveryValueReachesItsIndicatorWithItsPattern) {
     struct Case {
@@ -315,7 +303,7 @@ TEST_F(LiveDisplay, NothingChangesWhileTheInputRegistersAreNotValid) {
     rig.slave.chooser = [](const SlaveRequest& request) {
         return request.function == 0x04 ? Reply::exceptionCode(2) : Reply::prompt();
     };
-    DB_Modbus.HoldingReadCount = kHoldingReadCount;
+    DB_Modbus.HoldingReadCount = 52;
     ASSERT_TRUE(rig.runUntil([] { return !DB_Modbus.InputRegistersValid; }, 5000));
     window->cbSwapFloat->setChecked(true);
     setWord(kInStatusWord, 0x0000);

@@ -11,14 +11,12 @@
 
 #include "Comselect.h"
 #include "DB_Modbus.h"
+#include "InputRegisters.h"
 #include "Lamp.h"
 #include "LiveFixture.h"
-#include "RegisterMap.h"
 
 namespace kestro::test {
 namespace {
-
-using namespace regmap;
 
 class LiveLook : public LiveFixture {
   protected:

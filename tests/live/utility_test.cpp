@@ -98,18 +98,10 @@ TEST(BcdByte, FailsWithAConversionErrorOnANonDigit) {
     }
 }
 
-TEST(BytesForBits, CountsPartialBytes) {
-    const int expected[][2] = {{0, 0}, {1, 1},  {7, 1},  {8, 1},
-                               {9, 2}, {16, 2}, {17, 3}, {2000, 250}};
-    for (const auto& c : expected)
-        EXPECT_EQ(BytesForBits(c[0]), c[1]) << c[0];
-}
-
-TEST(Bits, SetClearAndTestEveryBitWithoutTouchingTheOthers) {
+TEST(Bits, SetAndTestEveryBitWithoutTouchingTheOthers) {
     for (int bit = 0; bit < 16; ++bit) {
         const uint16_t one = uint16_t(1u << bit);
         EXPECT_EQ(SetBit(0x0000, bit), one) << bit;
-        EXPECT_EQ(ClearBit(0xFFFF, bit), uint16_t(~one)) << bit;
         EXPECT_TRUE(TestBit(one, bit)) << bit;
         EXPECT_FALSE(TestBit(uint16_t(~one), bit)) << bit;
     }

@@ -5,6 +5,7 @@
 
 #include <QLocale>
 
+#include "Locales.h"
 #include "Regional.h"
 
 namespace kestro {
@@ -12,10 +13,11 @@ namespace {
 
 class RegionalForms : public ::testing::Test {
   protected:
-    void TearDown() override { QLocale::setDefault(QLocale::c()); }
     void use(QLocale::Language language, QLocale::Territory territory) {
         QLocale::setDefault(QLocale(language, territory));
     }
+    // Whatever the test sets, the default locale is put back.
+    test::LocaleScope restore_{QLocale()};
 };
 
 TEST_F(RegionalForms, NumbersFollowTheLocaleSeparator) {

@@ -7,27 +7,27 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "DB_Modbus.h"
 #include "Driver_Modbus.h"
 #include "PortMap.h"
 #include "Ports.h"
 #include "QtPlatform.h"
+#include "SimulatorProcess.h"
+#include "StatusRecorder.h"
+#include "Waiting.h"
 
 using namespace kestro;
+using namespace kestro::test;
 
 namespace {
 
@@ -74,61 +74,6 @@ QByteArray readAnswer(uint8_t function, int count, uint16_t (*value)(int)) {
     return frameHex(bytes);
 }
 
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done() && !deadline.hasExpired()) {
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return done();
-}
-
-class NoStatusLine : public StatusLine {
-  public:
-    void showStatus(const std::string& text, bool) override { last = text; }
-    void showPort(const std::string&) override {}
-    std::string last;
-};
-
-// A child process whose stdout is gathered as lines; it ends when its stdin
-// closes, or is killed.
-class Child {
-  public:
-    explicit Child(const QString& program, const QStringList& args) {
-        process_.setProgram(program);
-        process_.setArguments(args);
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start();
-    }
-    ~Child() {
-        process_.closeWriteChannel();
-        if (!process_.waitForFinished(1500)) {
-            process_.kill();
-            process_.waitForFinished(3000);
-        }
-    }
-    const QByteArrayList& lines() {
-        pending_ += process_.readAllStandardOutput();
-        for (qsizetype end; (end = pending_.indexOf('\n')) >= 0; pending_.remove(0, end + 1))
-            lines_ << pending_.left(end);
-        return lines_;
-    }
-    bool sawLine(const QByteArray& line) { return lines().contains(line); }
-    bool sawLineWith(const QByteArray& part) {
-        for (const QByteArray& line : lines()) {
-            if (line.contains(part))
-                return true;
-        }
-        return false;
-    }
-
-  private:
-    QProcess process_;
-    QByteArray pending_;
-    QByteArrayList lines_;
-};
-
 // The engine polling the default live readings on COM3 = `link`, driven by
 // a 100 ms window timer as in the program.
 class EngineOnLink : public ::testing::Test {
@@ -168,7 +113,7 @@ class EngineOnLink : public ::testing::Test {
     QTemporaryDir dir;
     QtPlatform platform;
     std::unique_ptr<WindowTimer> pollTimer;
-    NoStatusLine status;
+    StatusRecorder status;
 };
 
 class PymodbusSlave : public EngineOnLink {
@@ -177,9 +122,10 @@ class PymodbusSlave : public EngineOnLink {
         ASSERT_TRUE(QFileInfo::exists("/usr/bin/python3"));
         ASSERT_TRUE(dir.isValid());
         const QString link = dir.filePath("pymodbus");
-        slave = std::make_unique<Child>(
+        slave = std::make_unique<ChildProcess>(
             "/usr/bin/python3",
-            QStringList{PYMODBUS_SCRIPTS "/pymodbus_slave.py", "--link", link, "--seconds", "50"});
+            QStringList{PYMODBUS_SCRIPTS "/pymodbus_slave.py", "--link", link, "--seconds", "50"},
+            ChildProcess::End::CloseInput);
         ASSERT_TRUE(waitUntil([&] { return slave->sawLine("ready"); }, kWaitMs))
             << "pymodbus_slave.py did not start (python3-pymodbus installed?)";
         ASSERT_NO_FATAL_FAILURE(startEngine(link));
@@ -188,24 +134,24 @@ class PymodbusSlave : public EngineOnLink {
         EngineOnLink::TearDown();
         slave.reset();
     }
-    bool sawLine(const QByteArray& line) { return slave->sawLine(line); }
+    bool sawLine(const QString& line) { return slave->sawLine(line); }
 
-    std::unique_ptr<Child> slave;
+    std::unique_ptr<ChildProcess> slave;
 };
 
 TEST_F(PymodbusSlave, LiveReadingsAreReadAsServed) {
     ASSERT_TRUE(waitUntil([] { return DB_Modbus.InputRegistersValid; }, kWaitMs))
-        << "last status: " << status.last;
+        << "last status: " << status.last();
     for (int n = 1; n <= kInputCount; ++n)
         EXPECT_EQ(DB_Modbus.InputRegisterTable[n - 1], inputRegister(n)) << "register " << n;
     EXPECT_TRUE(sawLine("master " + readRequest(0x04, kInputCount)));
     EXPECT_TRUE(sawLine("slave " + readAnswer(0x04, kInputCount, inputRegister)));
-    EXPECT_EQ(status.last, "Valid response received <04h>.");
+    EXPECT_EQ(status.last(), "Valid response received <04h>.");
 }
 
 TEST_F(PymodbusSlave, AnUploadsHoldingRegistersAreReadAsServed) {
     ASSERT_TRUE(waitUntil([] { return DB_Modbus.InputRegistersValid; }, kWaitMs));
-    ASSERT_TRUE(upload()) << "last status: " << status.last;
+    ASSERT_TRUE(upload()) << "last status: " << status.last();
     for (int n = 1; n <= kHoldingCount; ++n)
         EXPECT_EQ(DB_Modbus.HoldingRegisterTable[n - 1], holdingRegister(n)) << "register " << n;
     EXPECT_TRUE(sawLine("master " + readRequest(0x03, kHoldingCount)));
@@ -220,11 +166,9 @@ class SimulatorUnderPymodbus : public EngineOnLink {
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         link = dir.filePath("rvx82a");
-        simulator = std::make_unique<Child>(RVX82A_SIM_PATH,
-                                            QStringList{"--link", link, "--freeze", "--clock",
-                                                        "2026-09-12 14:35:07", "--seed", "5"});
-        ASSERT_TRUE(
-            waitUntil([&] { return simulator->sawLineWith("\"event\":\"start\""); }, kWaitMs));
+        simulator = std::make_unique<SimulatorProcess>(
+            link, QStringList{"--freeze", "--clock", "2026-09-12 14:35:07", "--seed", "5"});
+        ASSERT_TRUE(simulator->started());
     }
     void TearDown() override {
         EngineOnLink::TearDown();
@@ -233,14 +177,15 @@ class SimulatorUnderPymodbus : public EngineOnLink {
 
     // What pymodbus read: {"input": [...], "holding": [...]}.
     QJsonObject readByPymodbus() {
-        Child master("/usr/bin/python3", {PYMODBUS_SCRIPTS "/pymodbus_master.py", link});
+        ChildProcess master("/usr/bin/python3", {PYMODBUS_SCRIPTS "/pymodbus_master.py", link},
+                            ChildProcess::End::CloseInput);
         if (!waitUntil([&] { return !master.lines().isEmpty(); }, kWaitMs))
             return {};
-        return QJsonDocument::fromJson(master.lines().front()).object();
+        return QJsonDocument::fromJson(master.lines().front().toUtf8()).object();
     }
 
     QString link;
-    std::unique_ptr<Child> simulator;
+    std::unique_ptr<SimulatorProcess> simulator;
 };
 
 TEST_F(SimulatorUnderPymodbus, AnswersPymodbusAsItAnswersOurEngine) {
@@ -251,8 +196,8 @@ TEST_F(SimulatorUnderPymodbus, AnswersPymodbusAsItAnswersOurEngine) {
 
     ASSERT_NO_FATAL_FAILURE(startEngine(link));
     ASSERT_TRUE(waitUntil([] { return DB_Modbus.InputRegistersValid; }, kWaitMs))
-        << "last status: " << status.last;
-    ASSERT_TRUE(upload()) << "last status: " << status.last;
+        << "last status: " << status.last();
+    ASSERT_TRUE(upload()) << "last status: " << status.last();
     for (int i = 0; i < kInputCount; ++i)
         EXPECT_EQ(DB_Modbus.InputRegisterTable[i], input[i].toInt()) << "input register " << i + 1;
     for (int i = 0; i < kHoldingCount; ++i)

@@ -6,10 +6,10 @@
 
 #include <vector>
 
-#include "EventWait.h"
 #include "PortMap.h"
 #include "Pty.h"
 #include "QtComPort.h"
+#include "Waiting.h"
 
 namespace kestro::test {
 

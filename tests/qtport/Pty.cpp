@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "EventWait.h"
+#include "Waiting.h"
 
 namespace kestro::test {
 

@@ -6,10 +6,11 @@
 
 #include "Crc.h"
 #include "Driver_Modbus.h"
-#include "EventWait.h"
 #include "PortMap.h"
 #include "Pty.h"
 #include "QtPlatform.h"
+#include "StatusRecorder.h"
+#include "Waiting.h"
 
 using namespace kestro;
 using namespace kestro::test;
@@ -17,17 +18,6 @@ using namespace kestro::test;
 namespace {
 
 constexpr uint16_t kPort = 7;
-
-class RecordedStatus : public StatusLine {
-  public:
-    void showStatus(const std::string& text, bool isRed) override {
-        last = text;
-        red = isRed;
-    }
-    void showPort(const std::string& text) override { port = text; }
-    std::string last, port;
-    bool red = false;
-};
 
 class Lamp : public StatusLight {
   public:
@@ -77,7 +67,7 @@ class LinkOnPtyTest : public ::testing::Test {
         line.write({reply.begin(), reply.begin() + 4});
         runFor(15);
         line.write({reply.begin() + 4, reply.end()});
-        return waitUntil([] { return Ports.FrameReceived; }, 1000);
+        return waitUntil([] { return Ports.FrameReceived; }, 5000);
     }
 
     std::vector<uint8_t> received() const {
@@ -87,7 +77,7 @@ class LinkOnPtyTest : public ::testing::Test {
     Pty pty;
     DeviceLink link;
     QtPlatform platform;
-    RecordedStatus status;
+    StatusRecorder status;
     Lamp tx, rx;
 };
 
@@ -107,7 +97,7 @@ TEST_F(LinkOnPtyTest, RequestGoesOutAndTheReplyIsCollectedAsOneFrame) {
     EXPECT_EQ(received(), reply);
     EXPECT_EQ(tx.flashes, 1);
     EXPECT_GE(rx.flashes, 1);
-    EXPECT_TRUE(waitUntil([&] { return !tx.lit && !rx.lit; }, 1000));
+    EXPECT_TRUE(waitUntil([&] { return !tx.lit && !rx.lit; }, 5000));
 }
 
 TEST_F(LinkOnPtyTest, ADeviceThatIsGoneIsSaidAndPollingResumesWhenItReturns) {
@@ -115,20 +105,20 @@ TEST_F(LinkOnPtyTest, ADeviceThatIsGoneIsSaidAndPollingResumesWhenItReturns) {
     ASSERT_TRUE(Ports.PortOpen);
     link.remove();
     pty.closeMaster();
-    ASSERT_TRUE(waitUntil([] { return !Ports.PortOpenSignal; }, 1000));
+    ASSERT_TRUE(waitUntil([] { return !Ports.PortOpenSignal; }, 5000));
     const std::string unplugged = "COM7 (" + link.path() + ") is unplugged. Plug the adapter in.";
-    EXPECT_EQ(status.last, unplugged);
-    EXPECT_TRUE(status.red);
+    EXPECT_EQ(status.last(), unplugged);
+    EXPECT_TRUE(status.lastRed());
 
     // The time-out of a request meanwhile does not hide why nothing answers.
     sendRequest();
-    ASSERT_TRUE(waitUntil([&] { return !Ports.AwaitingResponse; }, 2000));
-    EXPECT_EQ(status.last, unplugged);
-    EXPECT_TRUE(status.red);
+    ASSERT_TRUE(waitUntil([&] { return !Ports.AwaitingResponse; }, 5000));
+    EXPECT_EQ(status.last(), unplugged);
+    EXPECT_TRUE(status.lastRed());
 
     Pty replugged;
     link.pointTo(replugged);
-    ASSERT_TRUE(waitUntil([] { return Ports.PortOpenSignal; }, 2500));
+    ASSERT_TRUE(waitUntil([] { return Ports.PortOpenSignal; }, 5000));
     sendRequest();
     EXPECT_EQ(replugged.read(kRequest.size()), kRequest);
     const auto reply = WithCrc({0x01, 0x04, 0x04, 0x12, 0x34, 0x56, 0x78});

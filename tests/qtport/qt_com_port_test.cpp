@@ -58,14 +58,14 @@ TEST_F(QtComPortTest, AFrameGoesOutByteForByteInOnePiece) {
     EXPECT_EQ(transmitted, std::vector<int>{int(frame.size())});
     EXPECT_EQ(port.outBuffFree(), 4096 - int(frame.size()));
     EXPECT_EQ(pty.read(frame.size()), frame);
-    EXPECT_TRUE(waitUntil([&] { return port.outBuffFree() == 4096; }, 500));
+    EXPECT_TRUE(waitUntil([&] { return port.outBuffFree() == 4096; }, 5000));
 }
 
 TEST_F(QtComPortTest, ReceivedBytesComeAsDataAvailableWithTheirCount) {
     open();
     const std::vector<uint8_t> reply = {0x01, 0x04, 0x0A, 0x0D, 0x11, 0x13, 0x00};
     pty.write(reply);
-    ASSERT_TRUE(waitUntil([&] { return received.size() == reply.size(); }, 1000));
+    ASSERT_TRUE(waitUntil([&] { return received.size() == reply.size(); }, 5000));
     EXPECT_EQ(received, reply);
     EXPECT_EQ(available, std::vector<int>{int(reply.size())});
 }
@@ -76,12 +76,12 @@ TEST_F(QtComPortTest, BytesNotTakenAreCountedWithTheNextArrival) {
     open();
     takeBytes = false;
     pty.write({1, 2, 3});
-    ASSERT_TRUE(waitUntil([&] { return available.size() == 1; }, 1000));
+    ASSERT_TRUE(waitUntil([&] { return available.size() == 1; }, 5000));
     runFor(150);
     EXPECT_EQ(available, std::vector<int>{3});
 
     pty.write({4, 5});
-    ASSERT_TRUE(waitUntil([&] { return available.size() == 2; }, 1000));
+    ASSERT_TRUE(waitUntil([&] { return available.size() == 2; }, 5000));
     EXPECT_EQ(available.back(), 5);
     uint8_t bytes[8] = {};
     ASSERT_EQ(port.getBlock(bytes, 8), 5);
@@ -93,7 +93,7 @@ TEST_F(QtComPortTest, BytesFromBeforeTheOpenAreDropped) {
     runFor(50);
     open();
     pty.write({0x42});
-    ASSERT_TRUE(waitUntil([&] { return !received.empty(); }, 1000));
+    ASSERT_TRUE(waitUntil([&] { return !received.empty(); }, 5000));
     runFor(100);
     EXPECT_EQ(received, std::vector<uint8_t>{0x42});
 }
@@ -105,24 +105,31 @@ TEST_F(QtComPortTest, WritesToAClosedPortAreDropped) {
     EXPECT_TRUE(pty.read(1, 200).empty());
 }
 
-// Timing is checked loosely: a tick is 55 ms, and a loaded machine may be
-// late but never early.
+// A trigger never expires before its ticks (55 ms each) have passed; how
+// late a loaded machine lets it be is no failure, so only the order is
+// checked beyond that.
 TEST_F(QtComPortTest, TriggersExpireOnceAfterTheirTicks) {
     const std::map<int, int> ticksOf = {
         {port.addTimerTrigger(), 3}, {port.addTimerTrigger(), 1}, {port.addTimerTrigger(), 6}};
     std::map<int, qint64> firedAt;
+    std::vector<TriggerHandle> order;
     QElapsedTimer clock;
     clock.start();
-    port.OnTriggerTimer = [&](TriggerHandle h) { firedAt.emplace(h, clock.elapsed()); };
+    port.OnTriggerTimer = [&](TriggerHandle h) {
+        firedAt.emplace(h, clock.elapsed());
+        order.push_back(h);
+    };
     for (const auto& [handle, ticks] : ticksOf)
         port.setTimerTrigger(handle, ticks, true);
-    runFor(6 * kTickMs + 600);
+    ASSERT_TRUE(waitUntil([&] { return firedAt.size() == ticksOf.size(); }, 5000));
+    runFor(3 * kTickMs);
 
-    ASSERT_EQ(firedAt.size(), ticksOf.size());
+    std::vector<TriggerHandle> byTicks(3);
     for (const auto& [handle, ticks] : ticksOf) {
         EXPECT_GE(firedAt[handle], ticks * kTickMs - 5) << ticks;
-        EXPECT_LT(firedAt[handle], ticks * kTickMs + 500) << ticks;
+        byTicks[ticks == 1 ? 0 : ticks == 3 ? 1 : 2] = TriggerHandle(handle);
     }
+    EXPECT_EQ(order, byTicks) << "each once, the shortest first";
 }
 
 TEST_F(QtComPortTest, ArmingAgainRestartsATrigger) {
@@ -138,7 +145,6 @@ TEST_F(QtComPortTest, ArmingAgainRestartsATrigger) {
     port.setTimerTrigger(h, 3, true);
     runFor(100);
     port.setTimerTrigger(h, 3, true);
-    ASSERT_TRUE(waitUntil([&] { return firedAt >= 0; }, 1000));
-    EXPECT_GE(firedAt, 100 + 3 * kTickMs - 5);
-    EXPECT_LT(firedAt, 1000);
+    ASSERT_TRUE(waitUntil([&] { return firedAt >= 0; }, 5000));
+    EXPECT_GE(firedAt, 100 + 3 * kTickMs - 5) << "counted from the second arming";
 }

@@ -31,10 +31,8 @@ void ShellTest::SetUp() {
     ASSERT_TRUE(root.mkpath("program") && root.mkpath("config"));
     programDir = QDir(root.filePath("program"));
     userConfigDir = QDir(root.filePath("config"));
-    savedHome_ = qgetenv("HOME");
-    savedXdg_ = qgetenv("XDG_CONFIG_HOME");
-    qputenv("HOME", temp.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", userConfigDir.path().toLocal8Bit());
+    home_.emplace("HOME", temp.path().toLocal8Bit());
+    xdgConfig_.emplace("XDG_CONFIG_HOME", userConfigDir.path().toLocal8Bit());
 
     Settings = IniRecord();
     Config = ConfigRecord();
@@ -64,8 +62,6 @@ void ShellTest::TearDown() {
     RunComSelect = nullptr;
     ComSelectProbe = ProbePort;
     PortMap::clear();
-    qputenv("HOME", savedHome_);
-    qputenv("XDG_CONFIG_HOME", savedXdg_);
     EXPECT_TRUE(dialogAnswers.empty()) << "port selection answers left over";
 }
 

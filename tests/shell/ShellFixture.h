@@ -10,9 +10,11 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 
 #include "Comselect.h"
+#include "Locales.h"
 #include "Main.h"
 #include "ScriptedInteraction.h"
 #include "VirtualPlatform.h"
@@ -69,7 +71,8 @@ class ShellTest : public ::testing::Test {
     std::unique_ptr<TfrmMain> window;
 
   private:
-    QByteArray savedHome_, savedXdg_;
+    // The test's own home and configuration folder, put back afterwards.
+    std::optional<EnvScope> home_, xdgConfig_;
 };
 
 }  // namespace kestro::test

@@ -90,9 +90,10 @@ TEST_F(LocationTest, NoWritableFolderIsSaidOnceAndTheProgramGoesOn) {
 
 TEST(SystemInstallTest, SettingsOfAProgramUnderUsrGoToTheUsersFolderEvenForRoot) {
     QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
-    const SettingsLocation location = LocateSettings("/usr/bin");
-    qunsetenv("XDG_CONFIG_HOME");
+    const SettingsLocation location = [&] {
+        EnvScope xdgConfig("XDG_CONFIG_HOME", home.path().toUtf8());
+        return LocateSettings("/usr/bin");
+    }();
     const QString user = FolderWithSeparator(QDir(home.path()).filePath("Kestro"));
     EXPECT_EQ(location.writeFile, user + "Kestro.ini");
     EXPECT_EQ(location.defaultPath, user);

@@ -10,11 +10,11 @@
 
 #include "Capabilities.h"
 #include "Crc.h"
-#include "EventWait.h"
 #include "Program.h"
 #include "Pty.h"
 #include "QtPlatform.h"
 #include "ShellFixture.h"
+#include "Waiting.h"
 
 using namespace kestro;
 using namespace kestro::test;

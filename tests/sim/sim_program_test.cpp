@@ -138,6 +138,22 @@ TEST_F(SimProgram, PhaseOptionsShowInTheStatusWords) {
     EXPECT_EQ(regs[1], 0x016D) << "PS, QS and VS cleared";
 }
 
+TEST_F(SimProgram, WiringOptionsShowInTheStatusWords) {
+    auto sim = start({"--swap-ct", "S,T", "--missing-voltage", "r"});
+    connect();
+    const auto regs = registersOf(link.transact({0x01, 0x04, 0x00, 0x24, 0x00, 0x02}));
+    ASSERT_EQ(regs.size(), 2u);
+    EXPECT_EQ(regs[0], 0x08D2) << "missing phase, R lost, PS, PT and QT reversed";
+    EXPECT_EQ(regs[1], 0x01B6) << "PR, QR and VR cleared";
+    link.close();
+    EXPECT_EQ(sim->terminate(), 0);
+    sim = start({"--reverse-ct", "T", "--export", "R"});
+    connect();
+    EXPECT_EQ(registersOf(link.transact({0x01, 0x04, 0x00, 0x24, 0x00, 0x01})),
+              std::vector<uint16_t>{0x00C4})
+        << "PR reversed by the export, PT and QT by the CT";
+}
+
 TEST_F(SimProgram, ReopenedMasterEndKeepsWorkingWithoutStaleBytes) {
     auto sim = start();
     connect();
@@ -208,18 +224,31 @@ TEST(SimOptions, HelpNamesEveryOptionAndMistakesAreRefused) {
     std::string text;
     for (const auto& line : help.lines())
         text += line + "\n";
-    for (const char* option :
-         {"--link", "--port", "--slave-id", "--firmware", "--clock", "--freeze", "--reverse-p",
-          "--reverse-q", "--drop-phase", "--sequence-fault", "--drop", "--corrupt", "--garbage",
-          "--split", "--delay", "--echo", "--silent", "--seed", "--help"})
+    for (const char* option : {"--link",           "--tcp",
+                               "--port",           "--slave-id",
+                               "--firmware",       "--clock",
+                               "--freeze",         "--reverse-p",
+                               "--reverse-q",      "--drop-phase",
+                               "--sequence-fault", "--reverse-ct",
+                               "--swap-ct",        "--missing-voltage",
+                               "--export",         "--drop",
+                               "--corrupt",        "--garbage",
+                               "--split",          "--delay",
+                               "--echo",           "--silent",
+                               "--seed",           "--help"})
         EXPECT_NE(text.find(option), std::string::npos) << option;
     const std::vector<std::vector<std::string>> refused = {
         {"--link", dir.path("a"), "--slave-id", "0"},
         {"--link", dir.path("a"), "--drop", "1.5"},
         {"--link", dir.path("a"), "--drop-phase", "X"},
+        {"--link", dir.path("a"), "--swap-ct", "S"},
+        {"--link", dir.path("a"), "--swap-ct", "S,S"},
+        {"--link", dir.path("a"), "--swap-ct", "R,S,T"},
         {"--link", dir.path("a"), "--clock", "2026-02-30 10:00:00"},
         {"--port", "/dev/null", "--echo"},
         {"--link", dir.path("a"), "--port", "/dev/null"},
+        {"--tcp", "4001", "--link", dir.path("a")},
+        {"--tcp", "65536"},
         {"--bogus"},
     };
     for (auto args : refused) {

@@ -8,7 +8,7 @@
 #include "platform/WinComDevice.h"
 #include "platform/WinComPort.h"
 #include "platform/core/PortMap.h"
-#include "tests/qtport/EventWait.h"
+#include "tests/support/Waiting.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -14,7 +14,6 @@
 // communications and empties `Host`.
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,28 +21,10 @@
 
 #include "LinkHost.h"
 #include "ScriptedSlave.h"
+#include "StatusRecorder.h"
 #include "VirtualPlatform.h"
 
 namespace kestro::test {
-
-// Status panel 2 (and panel 0) as shown, the most recent `keep` texts kept.
-class StatusRecorder : public StatusLine {
-  public:
-    struct Entry {
-        std::string text;
-        bool red;
-    };
-    void showStatus(const std::string& text, bool red) override;
-    void showPort(const std::string& text) override { port = text; }
-    std::string last() const { return shown.empty() ? std::string() : shown.back().text; }
-    bool lastRed() const { return !shown.empty() && shown.back().red; }
-    bool saw(const std::string& text) const;
-    void clear() { shown.clear(); }
-
-    std::deque<Entry> shown;
-    size_t keep = 1000;
-    std::string port;
-};
 
 class EngineHarness {
   public:

@@ -1,4 +1,4 @@
-#include "platform/PortTriggers.h"
+#include "platform/PortEvents.h"
 
 #include <algorithm>
 
