@@ -1,12 +1,25 @@
 #include "platform/MappedPort.h"
 
 #include "platform/PortEvents.h"
-#include "platform/QtComPort.h"
 #include "platform/QtTcpPort.h"
 #include "platform/core/PortMap.h"
 #include "platform/core/RemoteLine.h"
 
+#if defined(Q_OS_WIN)
+#include "platform/WinComPort.h"
+#else
+#include "platform/QtComPort.h"
+#endif
+
 namespace kestro {
+
+namespace {
+#if defined(Q_OS_WIN)
+using SerialLine = WinComPort;
+#else
+using SerialLine = QtComPort;
+#endif
+}  // namespace
 
 PortComponent& MappedPort::chosenLine() {
     if (line_)
@@ -14,7 +27,7 @@ PortComponent& MappedPort::chosenLine() {
     if (IsRemoteLine(PortMap::devicePath(settings().comNumber)))
         line_ = std::make_unique<QtTcpPort>(kOutBufferSize);
     else
-        line_ = std::make_unique<QtComPort>(kOutBufferSize);
+        line_ = std::make_unique<SerialLine>(kOutBufferSize);
     // The events reach whatever handler this port holds when they happen.
     // The handlers may ask why the port closed: this port says what its
     // line says.

@@ -2,8 +2,8 @@
 
 #include <QtGlobal>
 
-#include "PortMap.h"
 #include "platform/RemoteLineProbe.h"
+#include "platform/core/PortMap.h"
 #include "platform/core/RemoteLine.h"
 
 #if defined(Q_OS_UNIX)
@@ -12,8 +12,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#else
-#include <QSerialPort>
+#elif defined(Q_OS_WIN)
+#include "platform/WinComDevice.h"
 #endif
 
 namespace kestro {
@@ -42,17 +42,24 @@ bool isSerialDeviceAvailable(const std::string& device) {
     return isDevice;
 }
 
-#else
+#elif defined(Q_OS_WIN)
 
+// A port held by another program refuses with access denied (or, under
+// Wine, a sharing violation); a name that opens but takes no line settings
+// is no serial port.
 bool isSerialDeviceAvailable(const std::string& device) {
     if (device.empty())
         return false;
-    QSerialPort port(QString::fromStdString(device));
-    if (port.open(QIODevice::ReadWrite)) {
-        port.close();
-        return true;
+    const HANDLE handle = OpenComDevice(WinDeviceName(device), 0);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
     }
-    return port.error() == QSerialPort::PermissionError;
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    const bool isPort = GetCommState(handle, &dcb);
+    CloseHandle(handle);
+    return isPort;
 }
 
 #endif

@@ -3,13 +3,12 @@
 #include <QFile>
 #include <algorithm>
 
-#include "PortMap.h"
+#include "platform/PortEvents.h"
+#include "platform/core/PortMap.h"
 
 #if defined(Q_OS_LINUX)
 #include <linux/serial.h>
 #include <sys/ioctl.h>
-#elif defined(Q_OS_WIN)
-#include <windows.h>
 #endif
 #if defined(Q_OS_UNIX)
 #include <fcntl.h>
@@ -36,15 +35,6 @@ QtComPort::Rs485 enableRs485(QSerialPort& serial) {
     rs485.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
     rs485.flags &= ~SER_RS485_RTS_AFTER_SEND;
     return ioctl(serial.handle(), TIOCSRS485, &rs485) == 0 ? Rs485::SwitchedOn : Rs485::Off;
-#elif defined(Q_OS_WIN)
-    DCB dcb{};
-    dcb.DCBlength = sizeof(dcb);
-    if (!GetCommState(serial.handle(), &dcb))
-        return Rs485::Off;
-    if (dcb.fRtsControl == RTS_CONTROL_TOGGLE)
-        return Rs485::On;
-    dcb.fRtsControl = RTS_CONTROL_TOGGLE;
-    return SetCommState(serial.handle(), &dcb) ? Rs485::SwitchedOn : Rs485::Off;
 #else
     (void)serial;
     return Rs485::Off;
@@ -60,8 +50,6 @@ void disableRs485(QSerialPort& serial) {
     rs485.flags &= ~SER_RS485_ENABLED;
     ioctl(serial.handle(), TIOCSRS485, &rs485);
 #else
-    // On Windows every program sets the line's control block when it opens
-    // the port.
     (void)serial;
 #endif
 }
@@ -105,12 +93,6 @@ PortProblem openProblem(const QSerialPort& serial, const QString& device) {
     else if (error == EBUSY || (fd >= 0 && serial.error() == QSerialPort::PermissionError))
         problem.fault = PortFault::Busy;  // held, or locked by another program
     else if (error == ENOENT || error == ENODEV || error == ENXIO)
-        problem.fault = PortFault::Unplugged;
-#else
-    // Windows refuses a port that another program holds with "access denied".
-    if (serial.error() == QSerialPort::PermissionError)
-        problem.fault = PortFault::Busy;
-    else if (serial.error() == QSerialPort::DeviceNotFoundError)
         problem.fault = PortFault::Unplugged;
 #endif
 #if defined(Q_OS_LINUX)

@@ -1,6 +1,6 @@
 #pragma once
-// The port component on QSerialPort. Timer triggers are single-shot QTimers
-// counting 55 ms ticks; the output buffer is a fixed size less what the
+// The port component on QSerialPort (Linux). Timer triggers count 55 ms
+// ticks; the output buffer is a fixed size less what the
 // serial port still has to write.
 //
 // A device that goes away while open (an unplugged USB adapter, a pty whose

@@ -1,7 +1,8 @@
 #pragma once
-// The platform the program runs on: ports on QSerialPort or on a TCP
-// connection (MappedPort), status lights on the main window's lamps, window
-// timers on QTimer, and pauses that keep the event loop running.
+// The platform the program runs on: ports on a serial line (QSerialPort on
+// Linux, our own on Windows) or on a TCP connection (MappedPort), status
+// lights on the main window's lamps, window timers on QTimer, and pauses
+// that keep the event loop running.
 
 #include <QTimer>
 #include <memory>

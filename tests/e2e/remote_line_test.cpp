@@ -10,8 +10,8 @@
 #include "config/Configuration.h"
 #include "shell/MainState.h"
 #include "tests/e2e/KestroFixture.h"
-#include "tests/support/Waiting.h"
 #include "tests/support/SampleRecords.h"
+#include "tests/support/Waiting.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -9,8 +9,8 @@
 #include "modbus/Driver_Modbus.h"
 #include "platform/QtPlatform.h"
 #include "platform/core/PortMap.h"
-#include "tests/support/Waiting.h"
 #include "tests/remote/LoopbackServer.h"
+#include "tests/support/Waiting.h"
 
 using namespace kestro;
 using namespace kestro::test;

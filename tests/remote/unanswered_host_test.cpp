@@ -10,8 +10,8 @@
 #include "platform/QtTcpPort.h"
 #include "platform/RemoteLineProbe.h"
 #include "platform/core/PortMap.h"
-#include "tests/support/Waiting.h"
 #include "tests/remote/LoopbackServer.h"
+#include "tests/support/Waiting.h"
 
 using namespace kestro;
 using namespace kestro::test;
