@@ -63,19 +63,15 @@ QString degrees(double value) {
     return FormatFixed(value, 1) + QChar(0x00B0);
 }
 
-QString currentLabel(int phase, const PhasePhasors& phasors) {
-    QString text = QStringLiteral("I") + kPhaseNames[phase];
-    if (phasors.phi)
-        text += QStringLiteral(" ") + QChar(0x03C6) + QStringLiteral(" ") + degrees(*phasors.phi);
-    return text;
-}
-
 // One line per phase: its angle, power factor and quadrant.
 QString phaseLine(int phase, const PhasePhasors& phasors) {
     const QString name = QString::fromLatin1(kPhaseNames[phase]) + QStringLiteral(": ");
     if (!phasors.phi)
         return name + QStringLiteral("no angle (no active or reactive power)");
-    return name + QChar(0x03C6) + QStringLiteral(" ") + degrees(*phasors.phi) +
+    const QString lag = *phasors.phi > 0   ? QStringLiteral(" (I lags V)")
+                        : *phasors.phi < 0 ? QStringLiteral(" (I leads V)")
+                                           : QString();
+    return name + QChar(0x03C6) + QStringLiteral(" ") + degrees(*phasors.phi) + lag +
            QStringLiteral(", PF ") + FormatFixed(*phasors.powerFactor, 2) + QStringLiteral(", ") +
            QString::fromLatin1(quadrantName(*phasors.quadrant));
 }
@@ -107,10 +103,9 @@ void drawPhasors(QPainter& painter, const QPointF& centre, double radius,
         const QPointF i = pointAt(centre, reach, phasors.current.angle);
         drawArrow(painter, centre, i, head * 0.8);
         painter.setPen(QPen(colour));
-        const QString label = currentLabel(ph, phasors);
         drawLabel(painter, centre,
-                  pointAt(centre, std::max(reach, radius * 0.25), phasors.current.angle),
-                  metrics.horizontalAdvance(label) * 0.5 + 4, label);
+                  pointAt(centre, std::max(reach, radius * 0.2), phasors.current.angle),
+                  metrics.height() * 0.8, QStringLiteral("I") + kPhaseNames[ph]);
     }
 }
 

@@ -55,8 +55,7 @@ WiringWindow::WiringWindow(ReadingsFeed& feed, Sources sources, QWidget* parent)
         sources_.clockMs = steadyMs;
     phaseTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     phaseTable->horizontalHeader()->setStretchLastSection(true);
-    splitter->setStretchFactor(0, 1);
-    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({440, 580});
     readSite();
     connect(siteBox, QOverload<int>::of(&QComboBox::activated), this,
             [this](int index) { chooseSite(index); });
