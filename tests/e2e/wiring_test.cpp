@@ -92,6 +92,13 @@ TEST_F(KestroTest, WiringCheckMarksItsPictureOldWhenReadingsStop) {
     EXPECT_TRUE(wiring.stateLabel->text().startsWith("Readings have stopped ("))
         << wiring.stateLabel->text().toStdString();
     EXPECT_TRUE(wiring.findingsView->toPlainText().contains("phase S"));
+
+    const QString pictures = qEnvironmentVariable("KESTRO_DOCS_PICTURES");
+    if (!pictures.isEmpty()) {
+        wiring.resize(1060, 600);
+        QTest::qWait(200);
+        EXPECT_TRUE(wiring.grab().save(QDir(pictures).filePath("wiring-old.png")));
+    }
 }
 
 }  // namespace
