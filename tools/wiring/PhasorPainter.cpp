@@ -77,7 +77,7 @@ QString phaseLine(int phase, const PhasePhasors& phasors) {
 }
 
 void drawAxes(QPainter& painter, const QPointF& centre, double radius) {
-    painter.setPen(QPen(QColor(0xbdbdbd), 1));
+    painter.setPen(QPen(QColor(0xbdbdbd), std::max(1.0, radius * 0.004)));
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(centre, radius, radius);
     painter.drawLine(centre - QPointF(radius, 0), centre + QPointF(radius, 0));
@@ -87,7 +87,7 @@ void drawAxes(QPainter& painter, const QPointF& centre, double radius) {
 void drawPhasors(QPainter& painter, const QPointF& centre, double radius,
                  const PhasorDiagram& diagram, bool old) {
     const QFontMetricsF metrics(painter.font());
-    const double head = std::max(6.0, radius * 0.06);
+    const double head = std::max(metrics.height() * 0.4, radius * 0.06);
     const double width = std::max(1.5, radius * 0.012);
     for (int ph = 0; ph < kPhaseCount; ++ph) {
         const PhasePhasors& phasors = diagram.phase[ph];
@@ -130,16 +130,16 @@ double drawLegend(QPainter& painter, const QRectF& area, const PhasorDiagram& di
     const double sample = metrics.horizontalAdvance(QStringLiteral("MMM"));
     if (!measureOnly) {
         const double mid = y + line / 2;
-        painter.setPen(QPen(ink, 2.4, Qt::SolidLine, Qt::FlatCap));
+        painter.setPen(QPen(ink, line * 0.16, Qt::SolidLine, Qt::FlatCap));
         painter.drawLine(QPointF(area.left(), mid), QPointF(area.left() + sample, mid));
     }
-    text(QStringLiteral("voltage (V)"), ink, sample + 6);
+    text(QStringLiteral("voltage (V)"), ink, sample + metrics.averageCharWidth());
     if (!measureOnly) {
         const double mid = y + line / 2;
-        painter.setPen(QPen(ink, 1.5, Qt::DashLine, Qt::FlatCap));
+        painter.setPen(QPen(ink, line * 0.1, Qt::DashLine, Qt::FlatCap));
         painter.drawLine(QPointF(area.left(), mid), QPointF(area.left() + sample, mid));
     }
-    text(QStringLiteral("current (I)"), ink, sample + 6);
+    text(QStringLiteral("current (I)"), ink, sample + metrics.averageCharWidth());
     text(QStringLiteral("Angles count counter-clockwise from VR; a lagging current is turned "
                         "clockwise from its voltage by ") +
              QChar(0x03C6) + QStringLiteral(" = atan2(Q, P)."),

@@ -12,6 +12,8 @@
 namespace kestro::wiring {
 
 // Draws into `area` with the painter's font, leaving the painter as it was.
+// Line widths and gaps follow the font and the area, so the same call suits
+// a window and a page of a high-resolution PDF.
 // An `old` diagram (readings have stopped) is drawn faded and says so.
 void paintPhasorDiagram(QPainter& painter, const QRectF& area, const PhasorDiagram& diagram,
                         bool old);

@@ -16,11 +16,13 @@ using namespace wiring;
 
 namespace {
 
+constexpr int kSiteCount = 3;
 // The kinds of site as Kestro.ini names them, in the order of the site box.
-const char* const kSiteNames[] = {"ConsumesOnly", "MayExport", "ExportsOnly"};
-const SiteFlow kSiteFlows[] = {SiteFlow::ConsumesOnly, SiteFlow::MayExport, SiteFlow::ExportsOnly};
+const char* const kSiteNames[kSiteCount] = {"ConsumesOnly", "MayExport", "ExportsOnly"};
+const SiteFlow kSiteFlows[kSiteCount] = {SiteFlow::ConsumesOnly, SiteFlow::MayExport,
+                                         SiteFlow::ExportsOnly};
 
-enum Column { kV, kI, kP, kQ, kPF, kPhi, kQuadrant, kDirection };
+enum Column { kV, kI, kP, kQ, kPF, kPhi, kQuadrant, kDirection, kColumnCount };
 
 int64_t steadyMs() {
     using namespace std::chrono;
@@ -107,7 +109,7 @@ void WiringWindow::readSite() {
         IniStore store(file);
         store.Open();
         const QString name = store.ReadString(kWiringSection, kSiteKey, kSiteNames[0]);
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < kSiteCount; ++i) {
             if (name.compare(QLatin1String(kSiteNames[i]), Qt::CaseInsensitive) == 0)
                 index = i;
         }
@@ -117,7 +119,7 @@ void WiringWindow::readSite() {
 }
 
 void WiringWindow::chooseSite(int index) {
-    if (index < 0 || index > 2 || kSiteFlows[index] == check_.siteFlow())
+    if (index < 0 || index >= kSiteCount || kSiteFlows[index] == check_.siteFlow())
         return;
     check_.setSiteFlow(kSiteFlows[index]);
     refresh();
@@ -149,7 +151,7 @@ void WiringWindow::refresh() {
 
 void WiringWindow::fillTable() {
     for (int ph = 0; ph < kPhaseCount; ++ph) {
-        QString cells[8];
+        QString cells[kColumnCount];
         if (picture_) {
             const PhaseValues& v = picture_->readings.phase[ph];
             const PhasePhasors& d = picture_->diagram.phase[ph];
@@ -164,7 +166,7 @@ void WiringWindow::fillTable() {
             cells[kDirection] =
                 directionText(directions_.activeReverse[ph], directions_.reactiveReverse[ph]);
         }
-        for (int column = 0; column < 8; ++column) {
+        for (int column = 0; column < kColumnCount; ++column) {
             auto* item = new QTableWidgetItem(cells[column]);
             item->setTextAlignment(column < kQuadrant ? Qt::AlignRight | Qt::AlignVCenter
                                                       : Qt::AlignLeft | Qt::AlignVCenter);
