@@ -1,26 +1,41 @@
 // The Tools menu: windows and recordings beside the main window, each fed
-// by the window's readings.
+// by the window's readings or by the link's frames.
 #include "Main.h"
 #include "tools/recorder/RecordingControl.h"
+#include "tools/traffic/TrafficWindow.h"
 #include "tools/trend/TrendWindow.h"
 
 namespace kestro {
 
+namespace {
+
+void bringUp(QWidget& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+}  // namespace
+
 void TfrmMain::setupTools() {
     recording_ = std::make_unique<RecordingControl>(readings_, *bbRecordReadings, *lblRecording,
                                                     [] { return Settings.Path; });
-    connect(bbTrend, &QAction::triggered, this, [this] {
-        TrendWindow& trend = trendWindow();
-        trend.show();
-        trend.raise();
-        trend.activateWindow();
-    });
+    connect(bbTrend, &QAction::triggered, this, [this] { bringUp(trendWindow()); });
+    // The link's frames are counted from the start, monitor open or not.
+    frames_.subscribe(traffic_);
+    connect(bbTrafficMonitor, &QAction::triggered, this, [this] { bringUp(trafficWindow()); });
 }
 
 TrendWindow& TfrmMain::trendWindow() {
     if (!trend_)
         trend_ = std::make_unique<TrendWindow>(readings_, this);
     return *trend_;
+}
+
+TrafficWindow& TfrmMain::trafficWindow() {
+    if (!trafficWindow_)
+        trafficWindow_ = std::make_unique<TrafficWindow>(frames_, traffic_, this);
+    return *trafficWindow_;
 }
 
 }  // namespace kestro
