@@ -258,6 +258,29 @@ TEST_F(MonitorTest, PauseHoldsTheListWhileCountingClearEmptiesItCopyTakesTheChos
     EXPECT_EQ(model().lineText(0), QString("5.000\t") + kRequestLine);
 }
 
+// A long frame shows its first 32 bytes and its length; the tooltip, copy
+// and the saved text have every byte.
+TEST_F(MonitorTest, ALongFrameShowsItsFirstBytes) {
+    Bytes noise(40);
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = uint8_t(0xA0 + i);
+    feed.onFrame(frame(FrameDirection::Received, FrameOutcome::NotAwaited, 2000000, noise));
+    ASSERT_TRUE(settle());
+    const QModelIndex cell = model().index(0, TrafficModel::BytesColumn);
+    EXPECT_EQ(
+        model().data(cell).toString(),
+        QString::fromUtf8("A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF "
+                          "B0 B1 B2 B3 B4 B5 B6 B7 B8 B9 BA BB BC BD BE BF \u2026 (40 bytes)"));
+    EXPECT_EQ(model().data(cell, Qt::ToolTipRole).toString(),
+              "A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF\n"
+              "B0 B1 B2 B3 B4 B5 B6 B7 B8 B9 BA BB BC BD BE BF\n"
+              "C0 C1 C2 C3 C4 C5 C6 C7");
+    EXPECT_EQ(model().lineText(0).section('\t', 3, 3),
+              "A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF "
+              "B0 B1 B2 B3 B4 B5 B6 B7 B8 B9 BA BB BC BD BE BF C0 C1 C2 C3 C4 C5 C6 C7");
+    EXPECT_TRUE(isRed(model(), 0));
+}
+
 // A request every millisecond from the start of the log's clock.
 TEST_F(MonitorTest, TheHistoryStaysAtTenThousandLines) {
     LocaleScope locale(kPointLocale);

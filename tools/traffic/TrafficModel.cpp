@@ -25,6 +25,29 @@ const char* const kHeaderTips[TrafficModel::kColumnCount] = {
     "(register 1 of a read window is address 0)"};
 
 constexpr int kMillisecondDecimals = 3;
+// The list shows the first bytes of a long frame, which is all its column
+// has room for: laying out hundreds of characters only to elide them would
+// make every repaint several times dearer. The tooltip, copy and the saved
+// text have them all.
+constexpr size_t kShownBytes = 32;
+constexpr size_t kTipBytesPerLine = 16;
+
+QString shownBytes(const std::vector<uint8_t>& bytes) {
+    if (bytes.size() <= kShownBytes)
+        return QString::fromStdString(HexText(bytes));
+    const std::vector<uint8_t> first(bytes.begin(), bytes.begin() + long(kShownBytes));
+    return QString::fromStdString(HexText(first)) +
+           QStringLiteral(" \u2026 (%1 bytes)").arg(bytes.size());
+}
+
+QString bytesTip(const std::vector<uint8_t>& bytes) {
+    QStringList lines;
+    for (size_t at = 0; at < bytes.size(); at += kTipBytesPerLine) {
+        const auto end = bytes.begin() + long(std::min(bytes.size(), at + kTipBytesPerLine));
+        lines << QString::fromStdString(HexText({bytes.begin() + long(at), end}));
+    }
+    return lines.join('\n');
+}
 
 }  // namespace
 
@@ -67,8 +90,11 @@ QVariant TrafficModel::data(const QModelIndex& index, int role) const {
     const FrameEvent* frame = frameAt(index.row());
     if (!frame)
         return QVariant();
+    const bool bytes = index.column() == BytesColumn;
     if (role == Qt::DisplayRole)
-        return cellText(*frame, index.column());
+        return bytes ? shownBytes(frame->bytes) : cellText(*frame, index.column());
+    if (role == Qt::ToolTipRole && bytes && !frame->bytes.empty())
+        return bytesTip(frame->bytes);
     if (role == Qt::ForegroundRole && IsFailure(frame->outcome))
         return QBrush(QColor(Qt::red));
     if (role == Qt::TextAlignmentRole && index.column() == TimeColumn)
