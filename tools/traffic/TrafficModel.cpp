@@ -115,14 +115,14 @@ QVariant TrafficModel::headerData(int section, Qt::Orientation orientation, int 
 void TrafficModel::sync(bool appendNew) {
     const FrameHistory& history = log_.history();
     const uint64_t dropped = history.dropped() - droppedSeen_;
+    // Frames let go beyond the rows shown had not been shown yet.
     const int gone = int(std::min<uint64_t>(dropped, uint64_t(shown_)));
-    if (gone > 0) {
+    if (gone > 0)
         beginRemoveRows(QModelIndex(), 0, gone - 1);
-        shown_ -= gone;
-        droppedSeen_ = history.dropped();
-        endRemoveRows();
-    }
+    shown_ -= gone;
     droppedSeen_ = history.dropped();
+    if (gone > 0)
+        endRemoveRows();
     const int size = int(history.size());
     if (appendNew && size > shown_) {
         beginInsertRows(QModelIndex(), shown_, size - 1);

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QDir>
+#include <QHeaderView>
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QShortcut>
