@@ -23,6 +23,8 @@ class TrafficLog : public FrameObserver {
     const LinkStatistics& statistics() const { return statistics_; }
     int64_t originUs() const { return originUs_; }
 
+    // The monitor's Clear, through TrafficModel::clear, which the rows
+    // shown must follow.
     void clearHistory() { history_.clear(); }
     void resetStatistics() { statistics_.reset(); }
 
