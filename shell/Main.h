@@ -34,6 +34,7 @@ class Lamp;
 class RecordingControl;
 class TrafficWindow;
 class TrendWindow;
+class WiringWindow;
 
 class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     Q_OBJECT
@@ -104,6 +105,8 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     const TrafficLog& trafficLog() const { return traffic_; }
     // Tools > Traffic monitor: created when first asked for, then kept.
     TrafficWindow& trafficWindow();
+    // Tools > Wiring check: created when first asked for, then kept (and fed).
+    WiringWindow& wiringWindow();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -159,6 +162,7 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     std::unique_ptr<RecordingControl> recording_;
     std::unique_ptr<TrendWindow> trend_;
     std::unique_ptr<TrafficWindow> trafficWindow_;
+    std::unique_ptr<WiringWindow> wiring_;
 };
 
 }  // namespace kestro

@@ -1,9 +1,12 @@
 // The Tools menu: windows and recordings beside the main window, each fed
 // by the window's readings or by the link's frames.
+#include "Configuration.h"
 #include "Main.h"
 #include "tools/recorder/RecordingControl.h"
 #include "tools/traffic/TrafficWindow.h"
 #include "tools/trend/TrendWindow.h"
+#include "tools/wiring/ConfigFullScale.h"
+#include "tools/wiring/WiringWindow.h"
 
 namespace kestro {
 
@@ -24,6 +27,7 @@ void TfrmMain::setupTools() {
     // The link's frames are counted from the start, monitor open or not.
     frames_.subscribe(traffic_);
     connect(bbTrafficMonitor, &QAction::triggered, this, [this] { bringUp(trafficWindow()); });
+    connect(bbWiringCheck, &QAction::triggered, this, [this] { bringUp(wiringWindow()); });
 }
 
 TrendWindow& TfrmMain::trendWindow() {
@@ -36,6 +40,23 @@ TrafficWindow& TfrmMain::trafficWindow() {
     if (!trafficWindow_)
         trafficWindow_ = std::make_unique<TrafficWindow>(frames_, traffic_, this);
     return *trafficWindow_;
+}
+
+WiringWindow& TfrmMain::wiringWindow() {
+    if (!wiring_) {
+        WiringWindow::Sources sources;
+        // A configuration is loaded while its commands are offered: without
+        // one (none could be read at start) there are no full scales to
+        // judge by.
+        sources.fullScale = [this]() -> std::optional<wiring::FullScale> {
+            if (!siConfiguration->menuAction()->isEnabled())
+                return std::nullopt;
+            return wiring::engineeringFullScale(Config);
+        };
+        sources.settingsFile = [this] { return location_.writeFile; };
+        wiring_ = std::make_unique<WiringWindow>(readings_, std::move(sources), this);
+    }
+    return *wiring_;
 }
 
 }  // namespace kestro

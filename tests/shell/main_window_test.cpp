@@ -208,6 +208,8 @@ TEST_F(MainWindowTest, MenusListTheirEntriesWithCaptionsHintsAndShortcuts) {
         {{"siTools", "&Tools"},
          {{"bbTrend", "Trend...", "Show the readings over time", ""},
           {"bbRecordReadings", "Record readings...", "Record every reading to a CSV file", ""},
+          {"bbWiringCheck", "Wiring check...",
+           "Check the wiring of the CTs and voltage taps from the live readings", ""},
           {"bbTrafficMonitor", "Traffic monitor...",
            "Show every frame on the line and the link statistics", ""}}},
         {{"siHelp", "&Help"}, {{"bbAbout", "About...", "About", ""}}},
