@@ -1,8 +1,9 @@
 // The Tools menu: windows and recordings beside the main window, each fed
-// by the window's readings.
+// by the window's readings or by the link's frames.
 #include "Configuration.h"
 #include "Main.h"
 #include "tools/recorder/RecordingControl.h"
+#include "tools/traffic/TrafficWindow.h"
 #include "tools/trend/TrendWindow.h"
 #include "tools/wiring/ConfigFullScale.h"
 #include "tools/wiring/WiringWindow.h"
@@ -23,6 +24,9 @@ void TfrmMain::setupTools() {
     recording_ = std::make_unique<RecordingControl>(readings_, *bbRecordReadings, *lblRecording,
                                                     [] { return Settings.Path; });
     connect(bbTrend, &QAction::triggered, this, [this] { bringUp(trendWindow()); });
+    // The link's frames are counted from the start, monitor open or not.
+    frames_.subscribe(traffic_);
+    connect(bbTrafficMonitor, &QAction::triggered, this, [this] { bringUp(trafficWindow()); });
     connect(bbWiringCheck, &QAction::triggered, this, [this] { bringUp(wiringWindow()); });
 }
 
@@ -30,6 +34,12 @@ TrendWindow& TfrmMain::trendWindow() {
     if (!trend_)
         trend_ = std::make_unique<TrendWindow>(readings_, this);
     return *trend_;
+}
+
+TrafficWindow& TfrmMain::trafficWindow() {
+    if (!trafficWindow_)
+        trafficWindow_ = std::make_unique<TrafficWindow>(frames_, traffic_, this);
+    return *trafficWindow_;
 }
 
 WiringWindow& TfrmMain::wiringWindow() {
