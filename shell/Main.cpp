@@ -16,6 +16,7 @@
 #include "device/ReadingsSource.h"
 #include "platform/LocalClock.h"
 #include "tools/recorder/RecordingControl.h"
+#include "tools/report/ReportControl.h"
 #include "tools/trend/TrendWindow.h"
 
 namespace kestro {

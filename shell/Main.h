@@ -31,6 +31,9 @@ namespace kestro {
 class Lamp;
 class RecordingControl;
 class TrendWindow;
+namespace report {
+class ReportControl;
+}
 
 class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     Q_OBJECT
@@ -94,6 +97,8 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     RecordingControl& recordingControl() { return *recording_; }
     // Tools > Trend: created when first asked for, then kept (and fed).
     TrendWindow& trendWindow();
+    // Behind File > Service report.
+    report::ReportControl& reportControl() { return *report_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -146,6 +151,7 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     // Declared after the feed: they leave the feed when they go.
     std::unique_ptr<RecordingControl> recording_;
     std::unique_ptr<TrendWindow> trend_;
+    std::unique_ptr<report::ReportControl> report_;
 };
 
 }  // namespace kestro

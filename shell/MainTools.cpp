@@ -1,7 +1,8 @@
 // The Tools menu: windows and recordings beside the main window, each fed
-// by the window's readings.
+// by the window's readings; and the service report of the File menu.
 #include "Main.h"
 #include "tools/recorder/RecordingControl.h"
+#include "tools/report/ReportControl.h"
 #include "tools/trend/TrendWindow.h"
 
 namespace kestro {
@@ -15,6 +16,11 @@ void TfrmMain::setupTools() {
         trend.raise();
         trend.activateWindow();
     });
+    report::ReportContext context;
+    context.settingsReadFile = [this] { return location_.readFile; };
+    context.settingsWriteFile = [this] { return location_.writeFile; };
+    report_ = std::make_unique<report::ReportControl>(readings_, *this, std::move(context));
+    connect(bbServiceReport, &QAction::triggered, this, [this] { report_->run(); });
 }
 
 TrendWindow& TfrmMain::trendWindow() {
