@@ -81,7 +81,8 @@ ServiceReport ReportControl::gather(const ReportHeader& header) {
         in.readBack = ReadConfigurationBlock(&in.readBackFailure);
     if (const ReadingSnapshot* latest = feed_.latest())
         in.snapshot = *latest;
-    in.wiring = wiring_.picture(now.toMSecsSinceEpoch());
+    // Readings are stamped with the computer's clock itself.
+    in.wiring = wiring_.picture(QDateTime::currentMSecsSinceEpoch());
     in.actions = CommandHost.journal.actions();
     in.link = context_.linkCounts();
     return BuildReport(in, DecimalSeparator());
