@@ -33,7 +33,8 @@ class ReportTest : public CommandsTest {
     // gives the dialog's status text.
     QString saveReport(const report::ReportHeader& header, const QString& file);
 
-    // The PDF's text (pdftotext -layout) and its page count (pdfinfo).
+    // The PDF's text (pdftotext) as one line, cell after cell, and its page
+    // count (pdfinfo).
     static QString pdfText(const QString& file);
     static int pdfPages(const QString& file);
 

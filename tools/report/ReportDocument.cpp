@@ -69,7 +69,7 @@ QString configurationPart(const ServiceReport& r) {
     QString html = heading("Configuration") + "<p>Analyzer column: " + text(r.readBackSource);
     if (r.configurationMatches)
         html += " The analyzer holds the configuration in effect.";
-    html += "</p><table border='1' cellspacing='0' cellpadding='3'>";
+    html += "</p><table border='1' cellspacing='0' cellpadding='3' width='100%'>";
     html += row({"Field", "In effect", "Analyzer", ""}, "th");
     for (const ConfigurationField& f : r.configuration) {
         const QString analyzer =
@@ -86,7 +86,7 @@ QString readingsPart(const ServiceReport& r) {
     if (!r.readingTaken)
         return html + "<p>No reading has come from the analyzer in this run.</p>";
     html += "<p>Taken " + timeText(*r.readingTaken) + "</p>";
-    html += "<table border='1' cellspacing='0' cellpadding='3'>";
+    html += "<table border='1' cellspacing='0' cellpadding='3' width='100%'>";
     html += row({"Quantity", "Value", "Quantity", "Value"}, "th");
     const size_t half = (r.readings.size() + 1) / 2;
     for (size_t i = 0; i < half; ++i) {
@@ -138,18 +138,19 @@ QString clockPart(const ServiceReport& r) {
     return html + "</table><p>" + how + "</p>";
 }
 
+// One paragraph each, in order: long details and outcomes stay readable
+// on paper and in the PDF's text.
 QString actionsPart(const ServiceReport& r) {
     QString html = heading("Actions in this run");
     if (r.actions.empty())
         return html + "<p>Nothing was sent to the analyzer in this run.</p>";
-    html += "<table border='1' cellspacing='0' cellpadding='3'>";
-    html += row({"Time", "Action", "Details", "Outcome"}, "th");
     for (const ActionLine& a : r.actions) {
         const QString outcome =
             a.failed ? "<font color='#c00000'>" + text(a.outcome) + "</font>" : text(a.outcome);
-        html += row({timeText(a.at), text(a.what), text(a.details), outcome});
+        html += "<p><b>" + timeText(a.at) + " &nbsp; " + text(a.what) + "</b><br/>" +
+                text(a.details) + "<br/>Outcome: " + outcome + "</p>";
     }
-    return html + "</table>";
+    return html;
 }
 
 QString milliseconds(int64_t us) {
