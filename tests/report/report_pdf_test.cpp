@@ -61,7 +61,9 @@ TEST_P(ReportPdfTest, ThePdfHoldsTheValuesFindingsAndActionsInTheScreensNumbers)
     }
     // The screen's decimals: currents with one, the power factor with two.
     const QString separator = QRegularExpression::escape(local("."));
-    EXPECT_TRUE(text.contains(QRegularExpression("Ir \\d+" + separator + "\\d A ")))
+    // Phase R's current, voltage, active and reactive power.
+    EXPECT_TRUE(text.contains(
+        QRegularExpression("R \\d+" + separator + "\\d A \\d+ V -?\\d+ W -?\\d+ Var ")))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QRegularExpression("PF \\d" + separator + "\\d\\d ")));
     const int pages = pdfPages(file);

@@ -12,6 +12,7 @@ namespace kestro::report {
 
 namespace {
 
+const QString kTable = "<table border='1' cellspacing='0' cellpadding='3' width='100%'>";
 const QString kDiagramResource = "kestro://phasor-diagram.png";
 constexpr int kDiagramWidthPx = 260;
 
@@ -69,35 +70,43 @@ QString configurationPart(const ServiceReport& r) {
     QString html = heading("Configuration") + "<p>Analyzer column: " + text(r.readBackSource);
     if (r.configurationMatches)
         html += " The analyzer holds the configuration in effect.";
-    html += "</p><table border='1' cellspacing='0' cellpadding='3' width='100%'>";
-    html += row({"Field", "In effect", "Analyzer", ""}, "th");
+    html += "</p>" + kTable;
+    html += row({"Field", "In effect", "Analyzer", "Compared"}, "th");
     for (const ConfigurationField& f : r.configuration) {
         const QString analyzer =
             f.analyzer ? numberWithUnit(*f.analyzer, f.decimals, f.unit) : QString("-");
         html += row({text(f.label), numberWithUnit(f.inEffect, f.decimals, f.unit), analyzer,
-                     f.differs ? "<b><font color='#c00000'>differs</font></b>" : ""});
+                     !f.analyzer ? ""
+                     : f.differs ? "<b><font color='#c00000'>differs</font></b>"
+                                 : "same"});
     }
     return html + "</table>";
 }
 
-// Two quantities a row, so that the readings fit beside each other.
+QString readingCell(const ReadingLine& line) {
+    return numberWithUnit(line.value, line.decimals, line.unit);
+}
+
+// The phase quantities a row per phase, then the totals two a row.
 QString readingsPart(const ServiceReport& r) {
-    QString html = heading("Readings");
-    if (!r.readingTaken)
+    QString html = "<h2 style='page-break-before: always'>Readings</h2>";
+    if (!r.readingTaken || r.readings.size() != size_t(kQuantityCount))
         return html + "<p>No reading has come from the analyzer in this run.</p>";
-    html += "<p>Taken " + timeText(*r.readingTaken) + "</p>";
-    html += "<table border='1' cellspacing='0' cellpadding='3' width='100%'>";
-    html += row({"Quantity", "Value", "Quantity", "Value"}, "th");
-    const size_t half = (r.readings.size() + 1) / 2;
-    for (size_t i = 0; i < half; ++i) {
-        QStringList cells;
-        for (size_t k : {i, i + half}) {
-            if (k >= r.readings.size())
-                break;
-            const ReadingLine& line = r.readings[k];
-            cells << text(line.name) << numberWithUnit(line.value, line.decimals, line.unit);
-        }
-        html += row(cells);
+    const auto& q = r.readings;
+    auto at = [&q](Quantity quantity) { return q[size_t(quantity)]; };
+    html += "<p>Taken " + timeText(*r.readingTaken) + "</p>" + kTable;
+    html += row({"Phase", "Current", "Voltage", "Active power", "Reactive power"}, "th");
+    const char* const phases[] = {"R", "S", "T"};
+    for (int p = 0; p < 3; ++p) {
+        html += row({phases[p], readingCell(at(Quantity(int(Quantity::Ir) + p))),
+                     readingCell(at(Quantity(int(Quantity::Vr) + p))),
+                     readingCell(at(Quantity(int(Quantity::Pr) + p))),
+                     readingCell(at(Quantity(int(Quantity::Qr) + p)))});
+    }
+    html += "</table><br/>" + kTable;
+    for (int i = int(Quantity::P); i < kQuantityCount; i += 2) {
+        html +=
+            row({text(q[i].name), readingCell(q[i]), text(q[i + 1].name), readingCell(q[i + 1])});
     }
     html += "</table><p>";
     for (const std::string& lamps : r.lamps)
