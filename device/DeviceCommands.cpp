@@ -26,6 +26,16 @@ constexpr int kPresetMultipleRegisters = 0x10;
 constexpr int kCalPointsFirst = regmap::kFullScaleCount;
 static_assert(ConfigFloats.size() == regmap::kFullScaleCount + regmap::kCalPointCount);
 
+// A new posting replaces the request fields of a write not yet ended: the
+// journal must not give that one the new write's outcome.
+void supersedePostedWrite() {
+    ActionRecord* posted = CommandHost.journal.awaitingOutcome();
+    if (posted && DB_Modbus.PresetArmed) {
+        posted->outcome = "Replaced by the next command before its answer came.";
+        posted->failed = true;
+    }
+}
+
 // A command block as it is about to be posted; indexed by address.
 struct BlockValues {
     explicit BlockValues(CommandBlock block) : block(block) {}
@@ -33,7 +43,10 @@ struct BlockValues {
     void putFloat(int address, float value) {
         FloatToRegs(values, address - block.address(), value);
     }
-    void post() const { PostPresetWrite(block.presetStart, block.presetCount, values); }
+    void post() const {
+        supersedePostedWrite();
+        PostPresetWrite(block.presetStart, block.presetCount, values);
+    }
 
     CommandBlock block;
     uint16_t values[regmap::kBlockConfiguration.presetCount] = {};  // the largest block
@@ -252,8 +265,9 @@ void SetDeviceClock() {
     block.at(regmap::kClockMonthDay) = uint16_t(bcd(date.month()) << 8 | bcd(date.day()));
     block.at(regmap::kClockYear) = bcd(date.year() % 100);
     block.post();
-    ActionRecord record = startRecord(ActionKind::ClockSetting);
+    ActionRecord record;
     record.at = TimeStamp{now.toMSecsSinceEpoch(), now.offsetFromUtc()};
+    record.kind = ActionKind::ClockSetting;
     record.clockSet = clockOf(now);
     CommandHost.journal.append(record);
 }

@@ -137,5 +137,20 @@ TEST_F(ReportRunTest, AFailedResetKeepsTheStatusLinesText) {
     EXPECT_TRUE(reset.failed);
 }
 
+TEST_F(ReportRunTest, AResetReplacedByTheClockBeforeItWasAnsweredDoesNotTakeTheClocksOutcome) {
+    startPolling();
+    interaction.answers = {Answer::Yes, Answer::Yes};
+    window->IndPtotButton->click();
+    window->edRTCButton->click();
+    ASSERT_TRUE(platform.clock.runUntil(
+        [] { return CommandHost.journal.actions().back().settled(); }, 10000));
+
+    const auto& actions = CommandHost.journal.actions();
+    ASSERT_EQ(actions.size(), 2u);
+    EXPECT_EQ(actions[0].outcome, "Replaced by the next command before its answer came.");
+    EXPECT_TRUE(actions[0].failed);
+    EXPECT_EQ(actions[1].outcome, "Valid response received <10h>.");
+}
+
 }  // namespace
 }  // namespace kestro::test
