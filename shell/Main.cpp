@@ -18,6 +18,7 @@
 #include "tools/recorder/RecordingControl.h"
 #include "tools/report/ReportControl.h"
 #include "tools/trend/TrendWindow.h"
+#include "tools/wiring/WiringWindow.h"
 
 namespace kestro {
 

@@ -1,6 +1,7 @@
 #include "tools/report/ReportControl.h"
 
 #include <QDir>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -16,6 +17,8 @@
 #include "tools/report/ReportDialog.h"
 #include "tools/report/ReportDocument.h"
 #include "tools/report/ReportSettings.h"
+#include "tools/wiring/ConfigFullScale.h"
+#include "tools/wiring/PhasorPainter.h"
 
 namespace kestro::report {
 
@@ -37,15 +40,17 @@ ConfigurationInEffect configurationInEffect() {
     return c;
 }
 
-std::optional<wiring::FullScale> engineeringFullScale() {
-    return wiring::FullScale{{Config.EngIr, Config.EngIs, Config.EngIt},
-                             {Config.EngVr, Config.EngVs, Config.EngVt}};
+std::optional<wiring::FullScale> configFullScale() {
+    return wiring::engineeringFullScale(Config);
 }
+
+// Square, large enough to stay sharp on paper.
+constexpr int kDiagramPixels = 1200;
 
 }  // namespace
 
 ReportControl::ReportControl(ReadingsFeed& feed, QWidget& window, ReportContext context)
-    : feed_(feed), window_(window), context_(std::move(context)), wiring_(engineeringFullScale) {
+    : feed_(feed), window_(window), context_(std::move(context)), wiring_(configFullScale) {
     feed_.subscribe(wiring_);
     CommandHost.LatestReading = [this] { return feed_.latest(); };
 }
@@ -126,7 +131,17 @@ QString ReportControl::print(const ReportHeader& header) {
 }
 
 QImage ReportControl::diagramOf(const ServiceReport& report) const {
-    return report.wiring ? context_.diagram(*report.wiring) : QImage();
+    if (!report.wiring)
+        return QImage();
+    QImage image(kDiagramPixels, kDiagramPixels, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QFont font = painter.font();
+    font.setPixelSize(kDiagramPixels / 30);
+    painter.setFont(font);
+    wiring::paintPhasorDiagram(painter, QRectF(image.rect()), report.wiring->diagram,
+                               report.wiring->old);
+    return image;
 }
 
 // Kestro.ini keeps it for the next run; a file that cannot be written

@@ -29,10 +29,6 @@ struct ReportContext {
     std::function<QString()> settingsWriteFile;
     // The traffic monitor's counters, where there is one.
     std::function<std::optional<LinkCounts>()> linkCounts = [] { return std::nullopt; };
-    // The phasor diagram's picture; a null image leaves it out.
-    std::function<QImage(const wiring::WiringPicture&)> diagram = [](const auto&) {
-        return QImage();
-    };
 };
 
 class ReportControl {

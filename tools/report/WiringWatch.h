@@ -10,10 +10,6 @@
 
 namespace kestro::report {
 
-// The wiring check's view of a reading.
-wiring::WiringReadings WiringReadingsOf(const ReadingSnapshot& snapshot,
-                                        const std::optional<wiring::FullScale>& fullScale);
-
 class WiringWatch : public ReadingsListener {
   public:
     // `fullScale` gives the engineering full scales of the configuration
