@@ -127,7 +127,7 @@ TEST_F(ReportOnSimulator, AReportAfterADownloadACalibrationAndAResetHoldsThemAll
           QString("Firmware ") + kFirmware, QString("Read for this report."),
           QString("The analyzer holds the configuration in effect."),
           QString("Fault lamps: none lit"), QString("Wiring No wiring fault found"),
-          QString("Download Configuration \"Feeder 3\": slave ID 1, 9600 baud"),
+          QString("Download"), QString("Configuration \"Feeder 3\": slave ID 1, 9600 baud"),
           QString("Configuration downloaded."), QString("Calibration"),
           QString("Calibrate PR, PS, PT, VR, VS, VT (control word 01C7h)"),
           QString("Calibration success."), QString("Energy reset"), QString("kWh meter; it read"),
