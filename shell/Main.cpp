@@ -16,6 +16,7 @@
 #include "device/ReadingsSource.h"
 #include "platform/LocalClock.h"
 #include "tools/recorder/RecordingControl.h"
+#include "tools/report/ReportControl.h"
 #include "tools/traffic/TrafficWindow.h"
 #include "tools/trend/TrendWindow.h"
 #include "tools/wiring/WiringWindow.h"

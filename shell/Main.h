@@ -35,6 +35,9 @@ class RecordingControl;
 class TrafficWindow;
 class TrendWindow;
 class WiringWindow;
+namespace report {
+class ReportControl;
+}
 
 class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     Q_OBJECT
@@ -107,6 +110,8 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     TrafficWindow& trafficWindow();
     // Tools > Wiring check: created when first asked for, then kept (and fed).
     WiringWindow& wiringWindow();
+    // Behind File > Service report.
+    report::ReportControl& reportControl() { return *report_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -163,6 +168,7 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     std::unique_ptr<TrendWindow> trend_;
     std::unique_ptr<TrafficWindow> trafficWindow_;
     std::unique_ptr<WiringWindow> wiring_;
+    std::unique_ptr<report::ReportControl> report_;
 };
 
 }  // namespace kestro
