@@ -9,6 +9,10 @@
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <optional>
+#include <string>
+
+#include "device/ActionJournal.h"
 
 namespace kestro {
 
@@ -35,6 +39,10 @@ struct DeviceCommandHost {
     // Tests on the virtual platform run the virtual clock here instead.
     std::function<void()> WaitForEngine = WaitForEngineOnQt;
     std::function<QDateTime()> CurrentDateTime = [] { return QDateTime::currentDateTime(); };
+    // The last reading shown, for the meter value an energy reset clears.
+    std::function<const ReadingSnapshot*()> LatestReading = [] { return nullptr; };
+    // Every command run, with its outcome.
+    ActionJournal journal;
 };
 extern DeviceCommandHost CommandHost;
 
@@ -44,5 +52,14 @@ void CalibrateDevice();
 void ResetKWh();
 void ResetKVarh();
 void SetDeviceClock();
+
+// The status line's text, handed on by the window that shows it: the
+// outcome of a posted energy reset or clock setting once its write ends.
+void NoteStatusLine(const std::string& text, bool red);
+
+// Reads the configuration block as the upload does, but only for the
+// caller: neither Config, the journal nor a dialog is touched, and no beep.
+// Nothing, with the reason in `failure`, when the analyzer gave no block.
+std::optional<ConfigurationReadBack> ReadConfigurationBlock(std::string* failure);
 
 }  // namespace kestro

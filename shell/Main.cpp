@@ -16,13 +16,15 @@
 #include "device/ReadingsSource.h"
 #include "platform/LocalClock.h"
 #include "tools/recorder/RecordingControl.h"
+#include "tools/report/ReportControl.h"
+#include "tools/traffic/TrafficWindow.h"
 #include "tools/trend/TrendWindow.h"
 #include "tools/wiring/WiringWindow.h"
 
 namespace kestro {
 
 TfrmMain::TfrmMain(Platform& platform, const QString& programFolder)
-    : platform_(platform), programFolder_(programFolder) {
+    : platform_(platform), programFolder_(programFolder), traffic_(platform.nowUs()) {
     setupUi(this);
     setupWindow();
     setupStatusBar();
@@ -122,6 +124,7 @@ void TfrmMain::ConnectHost() {
     Host.selectPort = [this] { return SelectPort(); };
     Host.enablePollTimer = [this](bool on) { tmrPoll->setEnabled(on); };
     Host.reportNoPort = [this] { reportNoPort(); };
+    Host.frameObserver = &frames_;
 }
 
 void TfrmMain::reportNoPort() {

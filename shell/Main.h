@@ -8,7 +8,7 @@
 // configuration view), MainCommands.cpp (menu entries and the dialogs),
 // MainFileCommands.cpp (New, Open, Save, Save As, the upload's file),
 // MainDeviceButtons.cpp (meter and clock buttons, Slave ID), FullMode.cpp,
-// MainTools.cpp (the Tools menu).
+// MainTools.cpp (the Tools menu and the frame feed).
 
 #include <QCoreApplication>
 #include <QMainWindow>
@@ -21,6 +21,8 @@
 #include "SettingsLocation.h"
 #include "WindowTimer.h"
 #include "device/ReadingsFeed.h"
+#include "modbus/FrameFeed.h"
+#include "tools/traffic/TrafficLog.h"
 #include "ui_Main.h"
 
 class QKeyEvent;
@@ -30,8 +32,12 @@ namespace kestro {
 
 class Lamp;
 class RecordingControl;
+class TrafficWindow;
 class TrendWindow;
 class WiringWindow;
+namespace report {
+class ReportControl;
+}
 
 class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     Q_OBJECT
@@ -95,8 +101,17 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     RecordingControl& recordingControl() { return *recording_; }
     // Tools > Trend: created when first asked for, then kept (and fed).
     TrendWindow& trendWindow();
+    // Every frame on the link, to any number of listeners.
+    FrameFeed& frames() { return frames_; }
+    // The frames and link statistics since start, kept whether the traffic
+    // monitor is open or not.
+    const TrafficLog& trafficLog() const { return traffic_; }
+    // Tools > Traffic monitor: created when first asked for, then kept.
+    TrafficWindow& trafficWindow();
     // Tools > Wiring check: created when first asked for, then kept (and fed).
     WiringWindow& wiringWindow();
+    // Behind File > Service report.
+    report::ReportControl& reportControl() { return *report_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -146,10 +161,14 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     bool communicating_ = false;  // communications started and not yet stopped
     bool settingsErrorShown_ = false;
     ReadingsFeed readings_;
-    // Declared after the feed: they leave the feed when they go.
+    FrameFeed frames_;
+    TrafficLog traffic_;
+    // Declared after the feeds: they leave the feeds when they go.
     std::unique_ptr<RecordingControl> recording_;
     std::unique_ptr<TrendWindow> trend_;
+    std::unique_ptr<TrafficWindow> trafficWindow_;
     std::unique_ptr<WiringWindow> wiring_;
+    std::unique_ptr<report::ReportControl> report_;
 };
 
 }  // namespace kestro

@@ -7,6 +7,7 @@
 #include <QStatusBar>
 
 #include "Configuration.h"
+#include "DeviceCommands.h"
 #include "Lamp.h"
 #include "Main.h"
 
@@ -135,6 +136,7 @@ void TfrmMain::showStatus(const std::string& text, bool red) {
     palette.setColor(QPalette::WindowText, red ? Qt::red : Qt::black);
     panel.setPalette(palette);
     ShowInPanel(panel, QString::fromStdString(text));
+    NoteStatusLine(text, red);
 }
 
 void TfrmMain::showPort(const std::string& text) {

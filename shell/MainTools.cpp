@@ -1,8 +1,11 @@
 // The Tools menu: windows and recordings beside the main window, each fed
-// by the window's readings.
+// by the window's readings or by the link's frames; and the service report
+// of the File menu.
 #include "Configuration.h"
 #include "Main.h"
 #include "tools/recorder/RecordingControl.h"
+#include "tools/report/ReportControl.h"
+#include "tools/traffic/TrafficWindow.h"
 #include "tools/trend/TrendWindow.h"
 #include "tools/wiring/ConfigFullScale.h"
 #include "tools/wiring/WiringWindow.h"
@@ -23,13 +26,28 @@ void TfrmMain::setupTools() {
     recording_ = std::make_unique<RecordingControl>(readings_, *bbRecordReadings, *lblRecording,
                                                     [] { return Settings.Path; });
     connect(bbTrend, &QAction::triggered, this, [this] { bringUp(trendWindow()); });
+    // The link's frames are counted from the start, monitor open or not.
+    frames_.subscribe(traffic_);
+    connect(bbTrafficMonitor, &QAction::triggered, this, [this] { bringUp(trafficWindow()); });
     connect(bbWiringCheck, &QAction::triggered, this, [this] { bringUp(wiringWindow()); });
+    report::ReportContext context;
+    context.settingsReadFile = [this] { return location_.readFile; };
+    context.settingsWriteFile = [this] { return location_.writeFile; };
+    context.linkCounts = [this] { return std::optional<LinkCounts>(traffic_.statistics().counts()); };
+    report_ = std::make_unique<report::ReportControl>(readings_, *this, std::move(context));
+    connect(bbServiceReport, &QAction::triggered, this, [this] { report_->run(); });
 }
 
 TrendWindow& TfrmMain::trendWindow() {
     if (!trend_)
         trend_ = std::make_unique<TrendWindow>(readings_, this);
     return *trend_;
+}
+
+TrafficWindow& TfrmMain::trafficWindow() {
+    if (!trafficWindow_)
+        trafficWindow_ = std::make_unique<TrafficWindow>(frames_, traffic_, this);
+    return *trafficWindow_;
 }
 
 WiringWindow& TfrmMain::wiringWindow() {

@@ -22,7 +22,7 @@ bool CanSaveInto(const QString& folder) {
 
 // A system-wide install keeps no settings beside its program, not even when
 // run by root, who could write there.
-bool IsSystemFolder(const QString& folder) {
+bool IsSystemFolder([[maybe_unused]] const QString& folder) {
 #ifdef Q_OS_UNIX
     for (const char* prefix : {"/usr/", "/opt/", "/bin/", "/sbin/"}) {
         if (folder.startsWith(QLatin1String(prefix)))

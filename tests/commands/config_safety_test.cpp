@@ -10,11 +10,13 @@
 #include <QPushButton>
 #include <QTest>
 
+#ifdef Q_OS_UNIX  // file owners and modes, and an ordinary user to run as
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include "CommandsFixture.h"
 #include "device/DeviceCommands.h"
@@ -25,6 +27,7 @@ namespace {
 
 const QString kPrompt = "Current configuration not saved. Save ?";
 
+#ifdef Q_OS_UNIX
 // Runs `check` as an ordinary user: in a child process that has dropped to
 // "nobody" when the tests run as root (who may write any file), in this
 // process otherwise. The child's exit code is its result; 0 means passed.
@@ -48,6 +51,7 @@ std::optional<int> AsOrdinaryUser(const std::function<int()>& check) {
         return 99;
     return WEXITSTATUS(status);
 }
+#endif
 
 class ConfigSafetyTest : public CommandsTest {
   protected:
@@ -134,6 +138,7 @@ TEST_F(ConfigSafetyTest, KeysTypedWhileACommandWaitsChangeNoField) {
     EXPECT_EQ(nameAfterwards, sample().Name);
 }
 
+#ifdef Q_OS_UNIX  // Unix owners and modes
 TEST_F(ConfigSafetyTest, ATargetTheUserMayNotWriteIsRefusedAndStaysAsItWas) {
     // A folder an ordinary user may write, holding a file of mode 0444.
     QFile::setPermissions(temp.path(),
@@ -191,6 +196,7 @@ TEST_F(ConfigSafetyTest, ASaveKeepsTheFilesOwnerAndMode) {
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_TRUE(readFile(path).contains("Name=changed"));
 }
+#endif
 
 // Kestro reads every file it writes: a name of two million characters is
 // saved and loaded back. Only what is absurdly large is refused, and then

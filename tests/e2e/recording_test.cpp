@@ -9,7 +9,6 @@
 #include "KestroFixture.h"
 #include "Waiting.h"
 #include "modbus/FrameObserver.h"
-#include "modbus/LinkHost.h"
 #include "modbus/Ports.h"
 #include "tools/recorder/RecordingControl.h"
 
@@ -94,19 +93,15 @@ bool BetweenTransactions() {
 
 class RecordingOnSimulator : public KestroTest {
   protected:
-    void TearDown() override {
-        Host.frameObserver = nullptr;
-        KestroTest::TearDown();
-    }
     TransactionLog kestroSide;
 };
 
 TEST_F(RecordingOnSimulator, RowsAndGapRowsMatchWhatTheSimulatorDid) {
     ASSERT_NO_FATAL_FAILURE(startSimulator({"--drop", "0.2", "--seed", "21", "--log-traffic"}));
-    // From the first request on, so that Kestro's n-th request is the n-th
-    // the simulator logged.
-    Host.frameObserver = &kestroSide;
     ASSERT_NO_FATAL_FAILURE(startKestro());
+    // Before the first poll tick, so that Kestro's n-th request is the n-th
+    // the simulator logged.
+    window().frames().subscribe(kestroSide);
     ASSERT_TRUE(status->waitFor(kValid, kFirstAnswerMs)) << status->history().toStdString();
 
     ASSERT_TRUE(waitUntil(BetweenTransactions, kFaultSeenMs));

@@ -31,6 +31,7 @@
 #include "VirtualPlatform.h"
 #include "device/ReadingsSource.h"
 #include "tools/recorder/RecordingControl.h"
+#include "tools/traffic/TrafficWindow.h"
 #include "tools/trend/TrendWindow.h"
 
 using namespace kestro;
@@ -268,6 +269,28 @@ int main(int argc, char** argv) {
     about.show();
     pictures.take(about, "about");
     about.hide();
+
+    // The traffic since the start, ending with a corrupted answer and an
+    // exception answer among the valid ones.
+    int replies = 0;
+    responder.OnReply = [&replies](std::vector<uint8_t>& frame) {
+        ++replies;
+        if (replies == 1)
+            frame[3] ^= 0xFF;
+        if (replies == 3)
+            frame = {0x01, 0x84, 0x02, 0xC2, 0xC1};  // exception 2, illegal data address
+        return true;
+    };
+    platform.clock.advanceMs(9000);
+    responder.OnReply = nullptr;
+    window.bbTrafficMonitor->trigger();
+    TrafficWindow& traffic = window.trafficWindow();
+    traffic.resize(1180, 620);
+    platform.clock.advanceMs(200);
+    QApplication::processEvents();
+    traffic.frameView->scrollToBottom();
+    pictures.take(traffic, "traffic-monitor");
+    traffic.hide();
 
     window.close();
     frmEng = nullptr;

@@ -18,6 +18,7 @@
 #include "ShellFixture.h"
 #include "Waiting.h"
 #include "config/Configuration.h"
+#include "tools/traffic/TrafficWindow.h"
 
 using namespace kestro;
 using namespace kestro::test;
@@ -199,6 +200,9 @@ TEST_F(MainWindowTest, MenusListTheirEntriesWithCaptionsHintsAndShortcuts) {
           {"bbSaveConfiguration", "Save Configuration", "Save device configuration to disk", ""},
           {"bbSaveConfigurationAs", "Save Configuration As...", "Save Configuration As", ""},
           {"", "", "", ""},
+          {"bbServiceReport", "Service report...",
+           "Save or print a report of the analyzer and of what was done to it", ""},
+          {"", "", "", ""},
           {"bbExit", "Exit", "Exit", "Ctrl+X"}}},
         {{"siConfiguration", "&Configuration"},
          {{"bbEditConfig", "Edit Configuration", "Edit Configuration", ""}}},
@@ -208,7 +212,9 @@ TEST_F(MainWindowTest, MenusListTheirEntriesWithCaptionsHintsAndShortcuts) {
          {{"bbTrend", "Trend...", "Show the readings over time", ""},
           {"bbRecordReadings", "Record readings...", "Record every reading to a CSV file", ""},
           {"bbWiringCheck", "Wiring check...",
-           "Check the wiring of the CTs and voltage taps from the live readings", ""}}},
+           "Check the wiring of the CTs and voltage taps from the live readings", ""},
+          {"bbTrafficMonitor", "Traffic monitor...",
+           "Show every frame on the line and the link statistics", ""}}},
         {{"siHelp", "&Help"}, {{"bbAbout", "About...", "About", ""}}},
     };
     const QList<QAction*> bar = window->menuBar()->actions();
@@ -411,4 +417,28 @@ TEST_F(MainWindowTest, TheRealModalPortDialogKeepsTheWindowTimersRunning) {
     ASSERT_EQ(interaction.messages.size(), 1u);
     EXPECT_EQ(interaction.messages[0].text,
               "No COM port defined. Program will not communicate with the unit.");
+}
+
+// The link's frames are kept and counted from the start, before the monitor
+// was ever opened; Tools > Traffic monitor then shows them. No analyzer
+// answers on this line.
+TEST_F(MainWindowTest, TrafficIsCountedFromTheStartAndShownByTheMonitor) {
+    start({PressOk()});
+    ASSERT_EQ(FirstRequest().size(), 8u);
+    platform.clock.advanceMs(1500);  // the wait of 1155 ms runs out
+    const LinkCounts& counts = window->trafficLog().statistics().counts();
+    EXPECT_GE(counts.requestsSent, 1u);
+    EXPECT_GE(counts.timeouts, 1u);
+
+    window->bbTrafficMonitor->trigger();
+    TrafficWindow& monitor = window->trafficWindow();
+    EXPECT_TRUE(monitor.isVisible());
+    EXPECT_FALSE(monitor.isModal());
+    ASSERT_EQ(monitor.model().rowCount(), int(window->trafficLog().history().size()));
+    EXPECT_EQ(monitor.model().lineText(0).section('\t', 1),
+              "sent\trequest\t01 04 00 00 00 2C F1 D7\t"
+              "slave 1, read input registers, address 0, count 44, CRC ok");
+    EXPECT_EQ(monitor.model().lineText(1).section('\t', 1), "received\ttime-out\t\tno response");
+    window->bbTrafficMonitor->trigger();
+    EXPECT_EQ(&window->trafficWindow(), &monitor);
 }

@@ -20,7 +20,7 @@ struct DecoderCase {
 const DecoderCase kCases[] = {
     {kSent,
      {0x01, 0x04, 0x00, 0x00, 0x00, 0x01, 0x31, 0xCA},
-     "slave 1, read input registers, start 1, count 1, CRC ok"},
+     "slave 1, read input registers, address 0, count 1, CRC ok"},
     {kReceived,
      {0x01, 0x04, 0x02, 0x09, 0x1C, 0xBE, 0xA9},
      "slave 1, read input registers, 2 bytes, CRC ok"},
@@ -38,16 +38,16 @@ const DecoderCase kCases[] = {
      "slave 1, read holding registers, exception 12, CRC ok"},
     {kSent,
      {0x11, 0x10, 0x00, 0xC8, 0x00, 0x02, 0x04, 0x9E, 0xA9, 0x00, 0x01, 0x94, 0x91},
-     "slave 17, preset multiple registers, start 201, count 2, 4 bytes, CRC ok"},
+     "slave 17, preset multiple registers, address 200, count 2, 4 bytes, CRC ok"},
     {kReceived,
      {0x11, 0x10, 0x00, 0xC8, 0x00, 0x02, 0xC2, 0xA6},
-     "slave 17, preset multiple registers, start 201, count 2, CRC ok"},
+     "slave 17, preset multiple registers, address 200, count 2, CRC ok"},
     {kSent,
      {0x01, 0x0F, 0x00, 0x13, 0x00, 0x0A, 0x02, 0xCD, 0x01, 0x72, 0xCB},
-     "slave 1, force multiple coils, start 20, count 10, 2 bytes, CRC ok"},
+     "slave 1, force multiple coils, address 19, count 10, 2 bytes, CRC ok"},
     {kSent,
      {0x01, 0x05, 0x00, 0x0A, 0xFF, 0x00, 0xAC, 0x38},
-     "slave 1, force single coil, start 11, value FF00h, CRC ok"},
+     "slave 1, force single coil, address 10, value FF00h, CRC ok"},
     {kReceived, {0x01, 0x2B, 0x00, 0x00, 0x71, 0xD0}, "slave 1, function 43, CRC ok"},
     // Cut short: what is there is named, the CRC cannot hold.
     {kSent, {0x01, 0x04, 0x00}, "slave 1, read input registers, CRC failed"},
@@ -73,7 +73,7 @@ TEST(FrameDecoder, FieldsOfAnExceptionAnswer) {
     EXPECT_EQ(d.function, 4);
     EXPECT_TRUE(d.exception);
     EXPECT_EQ(d.exceptionCode, 2);
-    EXPECT_FALSE(d.start);
+    EXPECT_FALSE(d.address);
     EXPECT_TRUE(d.crcOk);
 }
 

@@ -51,7 +51,7 @@ void decodeBody(FrameDirection direction, const std::vector<uint8_t>& b, Decoded
     }
     if (n >= 6 &&
         (isRead(f) || isMultipleWrite(f) || f == kForceSingleCoil || f == kPresetSingleRegister)) {
-        d.start = wordAt(b, 2) + 1;
+        d.address = wordAt(b, 2);
         if (f == kForceSingleCoil || f == kPresetSingleRegister)
             d.value = wordAt(b, 4);
         else
@@ -132,8 +132,8 @@ std::string DecodedFrame::text() const {
     if (slave < 0)
         return "too short";
     std::string t = "slave " + std::to_string(slave) + ", " + FunctionName(function);
-    if (start)
-        t += ", start " + std::to_string(*start);
+    if (address)
+        t += ", address " + std::to_string(*address);
     if (count)
         t += ", count " + std::to_string(*count);
     if (value)

@@ -1,7 +1,7 @@
 #pragma once
 // What a frame on the line says, in the words of the traffic monitor's
-// decoded column: slave, function, start and count, byte count, exception,
-// CRC check.
+// decoded column: slave, function, address and count, byte count,
+// exception, CRC check.
 
 #include <optional>
 #include <string>
@@ -15,16 +15,17 @@ struct DecodedFrame {
     int slave = -1;     // -1: the frame is too short to say
     int function = -1;  // without the exception bit
     bool exception = false;
-    // Register and point numbers as the program counts them, from 1: the
-    // wire address plus one.
-    std::optional<int> start;
+    // The first address as it travels in the frame, counted from 0 as the
+    // analyzer's register map counts (the program's read windows number
+    // registers from 1: its register 1 is address 0).
+    std::optional<int> address;
     std::optional<int> count;
     std::optional<int> value;  // of a single write
     std::optional<int> byteCount;
     std::optional<int> exceptionCode;
     bool crcOk = false;
 
-    // "slave 1, read input registers, start 1, count 2, CRC ok",
+    // "slave 1, read input registers, address 0, count 2, CRC ok",
     // "slave 1, read input registers, exception 2: illegal data address, CRC ok"
     std::string text() const;
 };
