@@ -50,8 +50,9 @@ struct ReadingSnapshot {
     DeviceClock deviceClock;
     TimeStamp taken;         // the computer's clock at the refresh
     bool swapWords = false;  // the word order the values were decoded with
-    // False when the refresh followed the answer to another request and
-    // shows the registers of an earlier reading again.
+    // False when the refresh did not follow the read's valid answer (another
+    // request's answer, a damaged or late frame) and shows the registers of
+    // an earlier reading again.
     bool newReading = true;
 
     double value(Quantity q) const { return values[static_cast<size_t>(q)]; }

@@ -9,8 +9,9 @@
 
 namespace kestro {
 
-// Takes over Host.refreshIfValid and Host.readingMissed. `swapWords` gives
-// the word order chosen at the moment of the refresh, `now` the time stamp.
+// Takes over Host.refreshIfValid, Host.readingStored and Host.readingMissed.
+// `swapWords` gives the word order chosen at the moment of the refresh,
+// `now` the time stamp.
 void ConnectReadingsFeed(ReadingsFeed& feed, std::function<bool()> swapWords,
                          std::function<TimeStamp()> now);
 

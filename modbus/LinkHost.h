@@ -44,8 +44,11 @@ struct LinkHost {
     std::function<int()> slaveIdValue;  // the main window's Slave ID field
     std::function<bool()> selectPort;   // port selection; opens the chosen port
     std::function<void(bool)> enablePollTimer;
-    std::function<void()> reportNoPort;       // beep and "No COM port defined..." message
-    std::function<void()> refreshIfValid;     // live display after each processed frame
+    std::function<void()> reportNoPort;    // beep and "No COM port defined..." message
+    std::function<void()> refreshIfValid;  // live display after each processed frame
+    // A valid answer to the input-register read was stored: the refresh
+    // that follows shows a new reading; other refreshes repeat the last.
+    std::function<void()> readingStored;
     std::function<void(int code)> errorHook;  // observer for tests; the program sets none
     // A read of the input registers ended without a reading, or the port
     // closed; `reason` says which, as the status line does.

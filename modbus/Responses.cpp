@@ -117,7 +117,12 @@ const Handler kHandlers[] = {
      }},
     {0x04, "Valid response received <04h>.", "Invalid response received <read input registers>.",
      [] { return checkRegisters(DB_Modbus.InputRegisterTable, DB_Modbus.InputReadStart); },
-     [] { DB_Modbus.InputRegistersValid = true; }, nullptr, endReadChunk},
+     [] {
+         DB_Modbus.InputRegistersValid = true;
+         if (Host.readingStored)
+             Host.readingStored();
+     },
+     nullptr, endReadChunk},
     {0x05, "Valid response received <force single coil>.",
      "Invalid response received <force single coil>.",
      [] { return checkValueEcho(DB_Modbus.SingleCoilValue ? 0xFF00 : 0x0000); },

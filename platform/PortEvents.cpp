@@ -4,8 +4,9 @@
 
 namespace kestro {
 
-PortTriggers::PortTriggers(std::function<void(TriggerHandle)> expired)
-    : expired_(std::move(expired)) {}
+PortTriggers::PortTriggers(std::function<void()> catchUp,
+                           std::function<void(TriggerHandle)> expired)
+    : catchUp_(std::move(catchUp)), expired_(std::move(expired)) {}
 
 TriggerHandle PortTriggers::add() {
     auto timer = std::make_unique<QTimer>();
@@ -13,9 +14,16 @@ TriggerHandle PortTriggers::add() {
     timer->setTimerType(Qt::PreciseTimer);
     const auto handle = static_cast<TriggerHandle>(timers_.size() + 1);
     QObject::connect(timer.get(), &QTimer::timeout, timer.get(),
-                     [this, handle] { expired_(handle); });
+                     [this, handle] { onTimeout(handle); });
     timers_.push_back(std::move(timer));
     return handle;
+}
+
+void PortTriggers::onTimeout(TriggerHandle handle) {
+    catchUp_();
+    if (timers_[handle - 1]->isActive())
+        return;
+    expired_(handle);
 }
 
 void PortTriggers::set(TriggerHandle handle, int ticks, bool activate) {

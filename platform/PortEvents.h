@@ -25,14 +25,20 @@ void fire(const Handler& handler, Args... args) {
 // at 1.
 class PortTriggers {
   public:
-    // Called with the handle of each trigger that expires.
-    explicit PortTriggers(std::function<void(TriggerHandle)> expired);
+    // `expired` is called with the handle of each trigger that expires.
+    // Before it, `catchUp` hands the program the bytes already waiting: when
+    // the program was busy, they came before the expiry was seen, and a
+    // trigger their handler arms again has not expired.
+    PortTriggers(std::function<void()> catchUp, std::function<void(TriggerHandle)> expired);
 
     TriggerHandle add();
     // Arming again restarts the trigger; an unknown handle is ignored.
     void set(TriggerHandle handle, int ticks, bool activate);
 
   private:
+    void onTimeout(TriggerHandle handle);
+
+    std::function<void()> catchUp_;
     std::function<void(TriggerHandle)> expired_;
     std::vector<std::unique_ptr<QTimer>> timers_;
 };

@@ -106,7 +106,8 @@ PortProblem openProblem(const QSerialPort& serial, const QString& device) {
 
 QtComPort::QtComPort(int outBufferSize)
     : outBufferSize_(outBufferSize),
-      triggers_([this](TriggerHandle handle) { fire(OnTriggerTimer, handle); }) {
+      triggers_([this] { deliverAvailable(); },
+                [this](TriggerHandle handle) { fire(OnTriggerTimer, handle); }) {
     QObject::connect(&serial_, &QSerialPort::errorOccurred, &serial_,
                      [this](QSerialPort::SerialPortError error) { onError(error); });
     QObject::connect(&serial_, &QSerialPort::readyRead, &serial_, [this] { onReadyRead(); });

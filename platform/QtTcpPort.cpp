@@ -34,7 +34,8 @@ PortProblem connectProblem(const std::string& device, QAbstractSocket::SocketErr
 
 QtTcpPort::QtTcpPort(int outBufferSize)
     : outBufferSize_(outBufferSize),
-      triggers_([this](TriggerHandle handle) { fire(OnTriggerTimer, handle); }) {
+      triggers_([this] { deliverAvailable(); },
+                [this](TriggerHandle handle) { fire(OnTriggerTimer, handle); }) {
     QObject::connect(&socket_, &QTcpSocket::connected, &socket_, [this] { onConnected(); });
     QObject::connect(&socket_, &QTcpSocket::stateChanged, &socket_,
                      [this](QAbstractSocket::SocketState state) { onStateChanged(state); });

@@ -132,7 +132,8 @@ struct WinComPort::Io {
 
 WinComPort::WinComPort(int outBufferSize)
     : outBufferSize_(outBufferSize),
-      triggers_([this](TriggerHandle h) { fire(OnTriggerTimer, h); }) {
+      triggers_([this] { deliverAvailable(); },
+                [this](TriggerHandle handle) { fire(OnTriggerTimer, handle); }) {
     reopenTimer_.setInterval(kReopenCheckMs);
     QObject::connect(&reopenTimer_, &QTimer::timeout, &reopenTimer_, [this] { checkDevice(); });
     presenceTimer_.setInterval(kReopenCheckMs);

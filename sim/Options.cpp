@@ -63,6 +63,10 @@ Line faults (with --link or --tcp), each printed as a "fault" event:
   --echo              echo every request back to the master (RS-485 echo)
   --silent            never let a request reach the device
   --seed N            seed of the fault dice, for reproducible runs
+  --log-traffic       print a "request" event for every request the line
+                      carries to the device and an "answer" event for every
+                      answer it carries back (a lost answer prints its
+                      "drop" fault instead)
 
   --help              show this text
 
@@ -70,7 +74,8 @@ Events: {"event":"start",...}, {"event":"write","block":"configuration"|
 "calibration"|"energy_reset"|"clock",...}, {"event":"address","slave_id":N},
 {"event":"exception","function":F,"address":A,"count":N,"code":C,"reason":...},
 {"event":"fault","fault":"drop"|"corrupt"|"garbage"|"split"|"delay"|"echo"|
-"silent",...}, {"event":"rx_error",...}, {"event":"tcp_connect","peer":...},
+"silent",...}, {"event":"request"|"answer","function":F,"bytes":N}
+(--log-traffic), {"event":"rx_error",...}, {"event":"tcp_connect","peer":...},
 {"event":"tcp_disconnect"}, {"event":"tcp_busy","peer":...}, {"event":"stop"}.
 SIGINT or SIGTERM stops the simulator.
 )";
@@ -191,9 +196,10 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
         {"--swap-ct", [&o](const std::string& v) { return parsePair(v, o.line.swappedCts); }},
     };
     const std::map<std::string, bool*> flags = {
-        {"--split", &o.wire.split},   {"--echo", &o.wire.echo},
-        {"--silent", &o.wire.silent}, {"--sequence-fault", &o.line.sequenceFault},
-        {"--freeze", &o.freeze},      {"--help", &o.help},
+        {"--split", &o.wire.split},       {"--echo", &o.wire.echo},
+        {"--silent", &o.wire.silent},     {"--sequence-fault", &o.line.sequenceFault},
+        {"--freeze", &o.freeze},          {"--help", &o.help},
+        {"--log-traffic", &o.logTraffic},
     };
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -218,8 +224,8 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
         error = "give exactly one of --link PATH, --tcp PORT and --port PATH";
         return {};
     }
-    if (!o.port.empty() && o.wire.any()) {
-        error = "line faults need --link or --tcp";
+    if (!o.port.empty() && (o.wire.any() || o.logTraffic)) {
+        error = "line faults and --log-traffic need --link or --tcp";
         return {};
     }
     return o;

@@ -36,6 +36,7 @@ struct Options {
     std::string firmware = "RVX82A V1.10";
     std::optional<DeviceClock> clock;  // default: the computer's local time
     bool freeze = false;               // time stands still
+    bool logTraffic = false;           // an event for every request and answer on the line
     bool help = false;
 };
 

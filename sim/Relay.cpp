@@ -24,8 +24,9 @@ int64_t nowUs() {
 
 }  // namespace
 
-Relay::Relay(int masterFd, int deviceFd, const WireFaults& faults, uint64_t seed, EventLog& log)
-    : faults_(faults), shaper_(faults, seed), log_(log) {
+Relay::Relay(int masterFd, int deviceFd, const WireFaults& faults, uint64_t seed, EventLog& log,
+             bool logTraffic)
+    : faults_(faults), shaper_(faults, seed), log_(log), logTraffic_(logTraffic) {
     master_.fd = masterFd;
     device_.fd = deviceFd;
 }
@@ -108,7 +109,15 @@ void Relay::endBursts(int64_t now) {
     }
 }
 
+void Relay::logFrame(const char* kind, const std::vector<uint8_t>& bytes) {
+    if (!logTraffic_)
+        return;
+    const int64_t function = bytes.size() > 1 ? bytes[1] : -1;
+    log_.print(Event(kind).withInt("function", function).withInt("bytes", int64_t(bytes.size())));
+}
+
 void Relay::request(const std::vector<uint8_t>& bytes, int64_t startUs) {
+    logFrame("request", bytes);
     if (faults_.silent) {
         log_.print(
             Event("fault").withText("fault", "silent").withInt("bytes", int64_t(bytes.size())));
@@ -127,8 +136,12 @@ void Relay::answer(const std::vector<uint8_t>& bytes, int64_t startUs) {
     ShapedAnswer shaped = shaper_.shape(bytes);
     for (const Event& event : shaped.events)
         log_.print(event);
-    if (!masterPresent_)
+    if (!masterPresent_ || shaped.pieces.empty())
         return;
+    std::vector<uint8_t> sent;
+    for (const Piece& piece : shaped.pieces)
+        sent.insert(sent.end(), piece.bytes.begin(), piece.bytes.end());
+    logFrame("answer", sent);
     int64_t at = startUs + int64_t(shaped.delayMs) * 1000;
     for (const Piece& piece : shaped.pieces) {
         at = std::max(at, master_.lineFreeUs) + int64_t(piece.gapBeforeMs) * 1000;

@@ -2,6 +2,8 @@
 // Carries bytes between the master's terminal and the device's terminal as
 // a 9600-baud 8N1 line would: each byte takes its 1.04 ms, in both
 // directions. On the way back it applies the line faults to each answer.
+// With `logTraffic` it reports every request and every answer it carries,
+// so that a test can tell the fate of each request.
 
 #include <atomic>
 #include <cstdint>
@@ -16,7 +18,8 @@ namespace kestro::sim {
 
 class Relay {
   public:
-    Relay(int masterFd, int deviceFd, const WireFaults& faults, uint64_t seed, EventLog& log);
+    Relay(int masterFd, int deviceFd, const WireFaults& faults, uint64_t seed, EventLog& log,
+          bool logTraffic);
     void run(const std::atomic<bool>& stop);
 
   private:
@@ -37,6 +40,7 @@ class Relay {
     void answer(const std::vector<uint8_t>& bytes, int64_t startUs);
     int64_t nextWakeUs(int64_t now) const;
     void watchMaster(int64_t now);
+    void logFrame(const char* kind, const std::vector<uint8_t>& bytes);
 
     Side master_, device_;
     bool masterPresent_ = false;
@@ -44,6 +48,7 @@ class Relay {
     WireFaults faults_;
     AnswerShaper shaper_;
     EventLog& log_;
+    bool logTraffic_;
 };
 
 }  // namespace kestro::sim

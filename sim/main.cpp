@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     if (relayed) {
         relayThread = std::thread([&] {
             Relay relay(link.masterEnd().control, link.deviceEnd().control, options->wire, seed,
-                        log);
+                        log, options->logTraffic);
             relay.run(stopRequested);
         });
     }

@@ -1,7 +1,10 @@
 #include <termios.h>
 
 #include <QElapsedTimer>
+#include <chrono>
 #include <map>
+#include <string>
+#include <thread>
 
 #include "PortFixture.h"
 
@@ -130,6 +133,32 @@ TEST_F(QtComPortTest, TriggersExpireOnceAfterTheirTicks) {
         byTicks[ticks == 1 ? 0 : ticks == 3 ? 1 : 2] = TriggerHandle(handle);
     }
     EXPECT_EQ(order, byTicks) << "each once, the shortest first";
+}
+
+// A program that was busy finds bytes waiting and a trigger expired: the
+// bytes came first, so they reach it first, as on a line watched in real
+// time (a frame is not cut by a silence that never was), and a trigger
+// that their handler arms again has not expired yet.
+TEST_F(QtComPortTest, BytesThatCameBeforeATriggerExpiredReachTheProgramFirst) {
+    open();
+    const TriggerHandle h = port.addTimerTrigger();
+    for (const bool armAgain : {false, true}) {
+        std::vector<std::string> events;
+        port.OnTriggerAvail = [&](int n) {
+            std::vector<uint8_t> bytes(n);
+            port.getBlock(bytes.data(), n);
+            events.push_back("bytes");
+            if (armAgain)
+                port.setTimerTrigger(h, 1, true);
+        };
+        port.OnTriggerTimer = [&](TriggerHandle) { events.push_back("expired"); };
+        port.setTimerTrigger(h, 1, true);
+        pty.write({1, 2, 3});
+        std::this_thread::sleep_for(std::chrono::milliseconds(3 * kTickMs));  // busy
+        ASSERT_TRUE(waitUntil([&] { return events.size() >= 2; }, 5000));
+        runFor(3 * kTickMs);
+        EXPECT_EQ(events, (std::vector<std::string>{"bytes", "expired"})) << armAgain;
+    }
 }
 
 TEST_F(QtComPortTest, ArmingAgainRestartsATrigger) {

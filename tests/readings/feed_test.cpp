@@ -93,6 +93,39 @@ TEST_F(FeedOnEngine, TheRefreshAfterAWriteRepeatsTheLastReading) {
     EXPECT_EQ(repeats, 1);
 }
 
+// Frames that bring no reading still refresh the display while the
+// registers are valid; none of them may pass for a new reading.
+struct StrayCase {
+    const char* name;
+    Reply reply;
+    size_t missed;  // gaps the answer makes
+};
+
+void PrintTo(const StrayCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class StrayFrames : public FeedOnEngine, public ::testing::WithParamInterface<StrayCase> {};
+
+TEST_P(StrayFrames, BringNoNewReading) {
+    ASSERT_TRUE(readsDone(1));
+    rig.slave.script = {GetParam().reply};
+    rig.runMs(8000);  // three scans or more
+    int newReadings = 0;
+    for (const ReadingSnapshot& s : first.taken)
+        newReadings += s.newReading;
+    EXPECT_GE(validReads(), 3);
+    EXPECT_EQ(newReadings, validReads()) << "one new reading per valid answer";
+    EXPECT_EQ(first.missed.size(), GetParam().missed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Feed, StrayFrames,
+                         ::testing::Values(StrayCase{"AnswerRepeated", Reply::repeated(200), 0},
+                                           StrayCase{"AnswerDamaged", Reply::corrupted(10), 1},
+                                           StrayCase{"AnswerAfterItsTimeOut", Reply::delayed(1400),
+                                                     1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(FeedOnEngine, AReadingThatDoesNotComeIsAnEvent) {
     ASSERT_TRUE(readsDone(1));
     rig.slave.script = {Reply::dropped(), Reply::exceptionCode(2)};

@@ -3,12 +3,17 @@
 // simulator's device model on the virtual line, on the virtual clock and
 // from a fixed moment, so a picture changes only when its window does.
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 
 #include "Calibrate.h"
 #include "Comselect.h"
@@ -24,7 +29,10 @@
 #include "StatusWin.h"
 #include "UserInteraction.h"
 #include "VirtualPlatform.h"
+#include "device/ReadingsSource.h"
+#include "tools/recorder/RecordingControl.h"
 #include "tools/traffic/TrafficWindow.h"
+#include "tools/trend/TrendWindow.h"
 
 using namespace kestro;
 
@@ -94,6 +102,56 @@ void ShowComputerClock(TfrmMain& window, int64_t elapsedMs) {
     window.edComputerTime->setText(LongTimeText(now));
 }
 
+// The readings are stamped with the pictures' moment too.
+TimeStamp PictureTime(int64_t elapsedMs) {
+    const QDateTime now = kMoment.addMSecs(elapsedMs);
+    return {now.toMSecsSinceEpoch(), int32_t(now.offsetFromUtc())};
+}
+
+// A recording opened as a table, as a spreadsheet shows it: the rows around
+// the first gap, with the file's line numbers, the power columns hidden.
+void ShowRecordingTable(QTableWidget& table, const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    const QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n");
+    const QStringList header = lines.value(0).split(',');
+    qsizetype gap = 1;
+    while (gap < lines.size() && !lines[gap].contains("No response"))
+        ++gap;
+    const qsizetype first = qMax<qsizetype>(1, gap - 4);
+    const qsizetype end = qMin<qsizetype>(lines.size() - 1, first + 10);
+    table.setColumnCount(int(header.size()));
+    table.setRowCount(int(end - first));
+    table.setHorizontalHeaderLabels(header);
+    QStringList lineNumbers;
+    for (qsizetype line = first; line < end; ++line) {
+        lineNumbers << QString::number(line + 1);
+        const QStringList fields = lines[line].split(',');
+        for (int column = 0; column < fields.size(); ++column) {
+            auto* item = new QTableWidgetItem(fields[column]);
+            bool number = false;
+            fields[column].toDouble(&number);
+            if (number)  // as a spreadsheet aligns numbers
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table.setItem(int(line - first), column, item);
+        }
+    }
+    table.setVerticalHeaderLabels(lineNumbers);
+    const QStringList shown = {"Time",   "Ir [A]", "Is [A]",       "It [A]",    "Vr [V]",
+                               "Vs [V]", "Vt [V]", "Device clock", "No reading"};
+    for (int column = 0; column < header.size(); ++column)
+        table.setColumnHidden(column, !shown.contains(header[column]));
+    table.resizeColumnsToContents();
+    table.resizeRowsToContents();
+    table.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table.setFocusPolicy(Qt::NoFocus);
+    const int frame = 2 * table.frameWidth();
+    table.resize(
+        table.verticalHeader()->sizeHint().width() + table.horizontalHeader()->length() + frame,
+        table.horizontalHeader()->height() + table.verticalHeader()->length() + frame);
+}
+
 QPushButton* Button(QWidget& window, const char* name) {
     return window.findChild<QPushButton*>(name);
 }
@@ -103,6 +161,10 @@ QPushButton* Button(QWidget& window, const char* name) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Times on the trend's axis and in the recording are local times: the
+    // pictures' zone is Central European, wherever they are taken.
+    setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+    tzset();
     QApplication app(argc, argv);
     // A text cursor that does not blink is in every picture the same.
     QApplication::setCursorFlashTime(0);
@@ -132,6 +194,9 @@ int main(int argc, char** argv) {
     };
 
     TfrmMain window(platform, programFolder.path());
+    ConnectReadingsFeed(
+        window.readings(), [&] { return window.cbSwapFloat->isChecked(); },
+        [&] { return PictureTime(platform.clock.nowMs()); });
     window.show();
     TfrmEng eng;
     frmEng = &eng;
@@ -172,6 +237,29 @@ int main(int argc, char** argv) {
     pictures.take(cal, "calibration-done");
     Button(cal, "btnStatClose")->click();
     cal.hide();
+
+    // Five minutes of readings into the trend and a recording, with a few
+    // seconds in the middle where the analyzer does not answer.
+    TrendWindow& trend = window.trendWindow();
+    const QString recording = QDir(programFolder.path()).filePath("readings.csv");
+    window.recordingControl().start(recording);
+    platform.clock.advanceMs(150000);
+    responder.OnReply = [](std::vector<uint8_t>&) { return false; };
+    platform.clock.advanceMs(9000);
+    responder.OnReply = nullptr;
+    platform.clock.advanceMs(141000);
+    window.recordingControl().stop();
+    for (Quantity q : {Quantity::Ir, Quantity::Vr})
+        trend.checkBoxOf(q)->setChecked(true);
+    trend.resize(900, 600);
+    trend.show();
+    pictures.take(trend, "trend");
+    trend.hide();
+    QTableWidget table;
+    ShowRecordingTable(table, recording);
+    table.show();
+    pictures.take(table, "recording-table");
+    table.hide();
 
     TfrmComSelect ports(nullptr, ThreePorts);
     ports.show();

@@ -1,6 +1,7 @@
 // The line faults of the rvx82a-sim link, each seen from the master's end
-// and in the event it prints; the same seed gives the same faults; and an
-// independent master (mbpoll) reads what the model holds.
+// and in the event it prints; the same seed gives the same faults; the
+// traffic log tells each request's fate; and an independent master (mbpoll)
+// reads what the model holds.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -25,7 +26,9 @@ struct FaultCase {
     void (*check)(const std::vector<Arrival>&);
 };
 
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 void noAnswer(const std::vector<Arrival>& arrivals) {
     EXPECT_TRUE(arrivals.empty());
@@ -122,6 +125,35 @@ TEST(SimSeed, SameSeedGivesTheSameFaults) {
     EXPECT_EQ(first, faultsOfARun("11"));
     EXPECT_NE(first.find("\"drop\""), std::string::npos) << first;
     EXPECT_NE(first, faultsOfARun("12"));
+}
+
+// What the master got, request by request, is what the traffic log says:
+// each request, then its answer or the drop that lost it.
+TEST(SimTraffic, LogsEachRequestWithItsAnswerOrItsDrop) {
+    TempDir dir;
+    SimProcess sim({RVX82A_SIM_PATH, "--link", dir.path("l"), "--seed", "11", "--drop", "0.5",
+                    "--log-traffic"});
+    ASSERT_NE(sim.waitFor("\"event\":\"start\"", 5000), "");
+    RawLink link;
+    ASSERT_TRUE(link.open(dir.path("l")));
+    std::string seen;
+    for (int i = 0; i < 8; ++i) {
+        const auto all = link.transact(kReadAll);
+        seen += all.empty() ? "request drop\n" : "request answer\n";
+    }
+    sim.terminate();
+    std::string logged;
+    for (const auto& line : sim.lines()) {
+        if (line == R"({"event":"request","function":4,"bytes":8})")
+            logged += "request ";
+        else if (line == R"({"event":"answer","function":4,"bytes":93})")
+            logged += "answer\n";
+        else if (line.find("\"fault\":\"drop\"") != std::string::npos)
+            logged += "drop\n";
+    }
+    EXPECT_EQ(logged, seen);
+    EXPECT_NE(seen.find("drop"), std::string::npos);
+    EXPECT_NE(seen.find("answer"), std::string::npos);
 }
 
 namespace {
