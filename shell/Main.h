@@ -94,6 +94,9 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     RecordingControl& recordingControl() { return *recording_; }
     // Tools > Trend: created when first asked for, then kept (and fed).
     TrendWindow& trendWindow();
+    // Behind Tools > Find analyzer: the finder, modal; the address chosen
+    // there goes into the Slave ID field.
+    void findAnalyzer();
 
   protected:
     void showEvent(QShowEvent* event) override;

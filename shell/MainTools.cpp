@@ -1,6 +1,7 @@
 // The Tools menu: windows and recordings beside the main window, each fed
 // by the window's readings.
 #include "Main.h"
+#include "tools/finder/FinderWindow.h"
 #include "tools/recorder/RecordingControl.h"
 #include "tools/trend/TrendWindow.h"
 
@@ -15,6 +16,14 @@ void TfrmMain::setupTools() {
         trend.raise();
         trend.activateWindow();
     });
+    connect(bbFindAnalyzer, &QAction::triggered, this, &TfrmMain::findAnalyzer);
+}
+
+// Modal: while it asks the line, nothing else may post to the engine.
+void TfrmMain::findAnalyzer() {
+    FinderWindow finder(
+        platform_, [this](int address) { seSlaveID->setValue(address); }, this);
+    finder.exec();
 }
 
 TrendWindow& TfrmMain::trendWindow() {

@@ -114,18 +114,19 @@ void AddressSweep::onFirmware(const ProbeAnswer& answer) {
 
 void AddressSweep::next() {
     ++asked_;
-    if (OnProgress)
-        OnProgress();
+    const bool more = address_ < last_ || rate_ + 1 < rates_.size();
     if (address_ < last_) {
         ++address_;
-    } else if (rate_ + 1 < rates_.size()) {
+    } else if (more) {
         address_ = first_;
         link_.setBaud(rates_[++rate_]);
-    } else {
-        finish(SweepEnd::Done);
-        return;
     }
-    askAddress();
+    if (OnProgress)
+        OnProgress();
+    if (more)
+        askAddress();
+    else
+        finish(SweepEnd::Done);
 }
 
 void AddressSweep::finish(SweepEnd end) {

@@ -36,7 +36,8 @@ class AddressSweep {
     int baud() const;                         // the rate being tried
     const std::vector<FoundAnalyzer>& found() const { return found_; }
 
-    std::function<void()> OnProgress;  // an address has been asked
+    // An address has been asked; address() and baud() are those asked next.
+    std::function<void()> OnProgress;
     std::function<void(const FoundAnalyzer&)> OnFound;
     std::function<void(SweepEnd)> OnFinished;
 
