@@ -70,17 +70,22 @@ bool holdingReadStillOpen() {
     return !DB_Modbus.HoldingRegistersValid && Ports.LastFunction != 0x03;
 }
 
-// Posts the block, waits and reports the outcome of the write.
-void runWrite(const BlockValues& block, CommandDialog* dialog, const QString& failed,
+// Posts the block, waits and reports the outcome of the write; true when
+// the analyzer took it.
+bool runWrite(const BlockValues& block, CommandDialog* dialog, const QString& failed,
               const QString& done) {
     block.post();
     awaitOwnRequest(writeStillArmed);
-    if (!Ports.PortOpen)
+    if (!Ports.PortOpen) {
         fail(dialog, "Comport is not available.");
-    else if (DB_Modbus.PresetFailed)
+        return false;
+    }
+    if (DB_Modbus.PresetFailed) {
         fail(dialog, failed);
-    else
-        succeed(dialog, done);
+        return false;
+    }
+    succeed(dialog, done);
+    return true;
 }
 
 void postEnergyReset(uint16_t selector) {
@@ -120,7 +125,12 @@ void DownloadConfig() {
     block.at(regmap::kHoldSlaveID) = uint16_t(Config.SlaveID);
     for (int i = 0; i < regmap::kFullScaleCount; ++i)
         block.putFloat(regmap::kHoldFullScale + 2 * i, Config.*ConfigFloats[i]);
-    runWrite(block, dialog, "Configuration download failed.", "Configuration downloaded.");
+    const bool taken =
+        runWrite(block, dialog, "Configuration download failed.", "Configuration downloaded.");
+    // The analyzer answers at its new address from now on: the master
+    // follows it there rather than time out at the old one.
+    if (taken && Config.SlaveID != DB_Modbus.TargetSlave && ConfigView.setSlaveId)
+        ConfigView.setSlaveId(Config.SlaveID);
 }
 
 void UploadConfig() {
