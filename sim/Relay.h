@@ -1,7 +1,9 @@
 #pragma once
 // Carries bytes between the master's terminal and the device's terminal as
-// a 9600-baud 8N1 line would: each byte takes its 1.04 ms, in both
-// directions. On the way back it applies the line faults to each answer.
+// an 8N1 line would: each byte takes its time at the line's rate (1.04 ms at
+// 9600 baud), in both directions. On the way back it applies the line faults
+// to each answer. When the line's rate is given, a request the master sent
+// at another rate does not reach the device.
 
 #include <atomic>
 #include <cstdint>
@@ -16,7 +18,9 @@ namespace kestro::sim {
 
 class Relay {
   public:
-    Relay(int masterFd, int deviceFd, const WireFaults& faults, uint64_t seed, EventLog& log);
+    // `lineBaud`: the device's rate, 0 when the master's is not looked at.
+    Relay(int masterFd, int deviceFd, const WireFaults& faults, uint64_t seed, EventLog& log,
+          const std::atomic<int>& lineBaud);
     void run(const std::atomic<bool>& stop);
 
   private:
@@ -37,6 +41,8 @@ class Relay {
     void answer(const std::vector<uint8_t>& bytes, int64_t startUs);
     int64_t nextWakeUs(int64_t now) const;
     void watchMaster(int64_t now);
+    int64_t byteUs() const;
+    int masterBaud() const;
 
     Side master_, device_;
     bool masterPresent_ = false;
@@ -44,6 +50,7 @@ class Relay {
     WireFaults faults_;
     AnswerShaper shaper_;
     EventLog& log_;
+    const std::atomic<int>& lineBaud_;
 };
 
 }  // namespace kestro::sim
