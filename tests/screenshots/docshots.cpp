@@ -24,6 +24,7 @@
 #include "StatusWin.h"
 #include "UserInteraction.h"
 #include "VirtualPlatform.h"
+#include "tools/finder/FinderWindow.h"
 
 using namespace kestro;
 
@@ -171,6 +172,21 @@ int main(int argc, char** argv) {
     pictures.take(cal, "calibration-done");
     Button(cal, "btnStatClose")->click();
     cal.hide();
+
+    // The finder after a search of every rate, with the analyzer moved to
+    // 19200 baud by a download: found there and offered the way back.
+    model.setBaud(19200);
+    responder.checkLineSpeed = true;
+    {
+        FinderWindow finder(platform, nullptr, &window);
+        finder.allRates->setChecked(true);
+        finder.show();
+        finder.startButton->click();
+        platform.clock.runUntil([&] { return !finder.running(); }, 3600000);
+        pictures.take(finder, "finder");
+    }
+    model.setBaud(9600);
+    responder.checkLineSpeed = false;
 
     TfrmComSelect ports(nullptr, ThreePorts);
     ports.show();
