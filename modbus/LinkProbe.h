@@ -27,6 +27,18 @@ class LinkProbe {
 bool SendProbeRequest(uint8_t slave, uint8_t function, uint16_t address, uint16_t count,
                       int timeoutTicks, const uint16_t* values = nullptr);
 
+// The line as a probe sees it.
+bool LineUsable();               // a port is open and its device there
+bool ScanBetweenTransactions();  // nothing of the scan's on its way or unprocessed
+bool ProbeRequestOpen();         // the request sent last still awaits its outcome
+void SetLineBaud(int baud);      // the open port's rate, at once
+int LineBaud();
+// Sets `probe` in Host: from now on it gets the answers.
+void BeginProbe(LinkProbe& probe);
+// Clears the probe and whatever its requests left, so that nothing of them
+// passes for an answer to the scan.
+void EndProbe(LinkProbe& probe);
+
 // Called by the link while a probe is set.
 void ProbeFrameCollected();
 void ProbeResponseTimeout();

@@ -7,6 +7,41 @@
 
 namespace kestro {
 
+constexpr int kHomeBaud = 9600;
+
+bool LineUsable() {
+    return Ports.PortOpen && Ports.ComPort && Ports.ComPort->isOpen();
+}
+
+bool ScanBetweenTransactions() {
+    return !Ports.AwaitingResponse && !Ports.TxPending && !Ports.FrameReceived;
+}
+
+bool ProbeRequestOpen() {
+    return Ports.AwaitingResponse;
+}
+
+void SetLineBaud(int baud) {
+    if (Ports.ComPort)
+        Ports.ComPort->setBaud(baud);
+}
+
+int LineBaud() {
+    return Ports.ComPort ? Ports.ComPort->settings().baud : kHomeBaud;
+}
+
+void BeginProbe(LinkProbe& probe) {
+    Host.probe = &probe;
+}
+
+void EndProbe(LinkProbe& probe) {
+    if (Host.probe != &probe)
+        return;
+    Host.probe = nullptr;
+    Ports.AwaitingResponse = false;
+    Ports.FrameReceived = false;
+}
+
 bool SendProbeRequest(uint8_t slave, uint8_t function, uint16_t address, uint16_t count,
                       int timeoutTicks, const uint16_t* values) {
     if (!Ports.PortOpen || Ports.AwaitingResponse || !BeginFrame(slave, function))

@@ -1,6 +1,6 @@
 #include "tools/finder/ProbeLink.h"
 
-#include "modbus/Driver_Modbus.h"
+#include "modbus/LinkHost.h"
 #include "tools/finder/FinderTiming.h"
 
 namespace kestro::finder {
@@ -29,10 +29,6 @@ ProbeLink::~ProbeLink() {
     release();
 }
 
-bool ProbeLink::portUsable() const {
-    return Ports.PortOpen && Ports.ComPort && Ports.ComPort->isOpen();
-}
-
 void ProbeLink::acquire(std::function<void(bool)> ready) {
     ready_ = std::move(ready);
     watchdog_->setEnabled(true);
@@ -47,25 +43,19 @@ void ProbeLink::release() {
     if (!held_)
         return;
     held_ = false;
-    if (Ports.ComPort)
-        Ports.ComPort->setBaud(kHomeBaud);
-    if (Host.probe == this)
-        Host.probe = nullptr;
-    // Whatever came in for the finder is no answer to the scan.
-    Ports.AwaitingResponse = false;
-    Ports.FrameReceived = false;
+    SetLineBaud(kHomeBaud);
+    EndProbe(*this);
     if (pausedPolling_ && Host.enablePollTimer)
         Host.enablePollTimer(true);
     pausedPolling_ = false;
 }
 
 void ProbeLink::setBaud(int baud) {
-    if (Ports.ComPort)
-        Ports.ComPort->setBaud(baud);
+    SetLineBaud(baud);
 }
 
 int ProbeLink::baud() const {
-    return Ports.ComPort ? Ports.ComPort->settings().baud : kHomeBaud;
+    return LineBaud();
 }
 
 void ProbeLink::ask(uint8_t slave, uint8_t function, uint16_t address, uint16_t count, Reply reply,
@@ -73,7 +63,7 @@ void ProbeLink::ask(uint8_t slave, uint8_t function, uint16_t address, uint16_t 
     reply_ = std::move(reply);
     const int ticks =
         AnswerWaitTicks(baud(), requestBytes(function, count), answerBytes(function, count));
-    if (!held_ || !portUsable() ||
+    if (!held_ || !LineUsable() ||
         !SendProbeRequest(slave, function, address, count, ticks,
                           values.empty() ? nullptr : values.data()))
         answer({ProbeAnswer::Kind::PortLost, {}});
@@ -100,19 +90,19 @@ void ProbeLink::answer(ProbeAnswer outcome) {
 // report: a port that went away, a request it gave up on unsent.
 void ProbeLink::watch() {
     if (ready_ && !held_) {
-        if (!portUsable()) {
+        if (!LineUsable()) {
             auto ready = std::move(ready_);
             watchdog_->setEnabled(false);
             ready(false);
             return;
         }
-        if (Ports.AwaitingResponse || Ports.TxPending || Ports.FrameReceived)
+        if (!ScanBetweenTransactions())
             return;
         if (Host.enablePollTimer) {
             Host.enablePollTimer(false);
             pausedPolling_ = true;
         }
-        Host.probe = this;
+        BeginProbe(*this);
         held_ = true;
         auto ready = std::move(ready_);
         ready(true);
@@ -120,9 +110,9 @@ void ProbeLink::watch() {
     }
     if (!reply_)
         return;
-    if (!portUsable())
+    if (!LineUsable())
         answer({ProbeAnswer::Kind::PortLost, {}});
-    else if (!Ports.AwaitingResponse)
+    else if (!ProbeRequestOpen())
         answer({ProbeAnswer::Kind::NoAnswer, {}});
 }
 

@@ -58,7 +58,6 @@ class ProbeLink : public LinkProbe {
     void onProbeTimeout() override;
     void watch();
     void answer(ProbeAnswer outcome);
-    bool portUsable() const;
 
     std::unique_ptr<WindowTimer> watchdog_;
     std::function<void(bool)> ready_;
