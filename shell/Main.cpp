@@ -17,6 +17,7 @@
 #include "platform/LocalClock.h"
 #include "tools/recorder/RecordingControl.h"
 #include "tools/trend/TrendWindow.h"
+#include "tools/wiring/WiringWindow.h"
 
 namespace kestro {
 

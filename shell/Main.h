@@ -31,6 +31,7 @@ namespace kestro {
 class Lamp;
 class RecordingControl;
 class TrendWindow;
+class WiringWindow;
 
 class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     Q_OBJECT
@@ -94,6 +95,8 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     RecordingControl& recordingControl() { return *recording_; }
     // Tools > Trend: created when first asked for, then kept (and fed).
     TrendWindow& trendWindow();
+    // Tools > Wiring check: created when first asked for, then kept (and fed).
+    WiringWindow& wiringWindow();
     // Behind Tools > Find analyzer: the finder, modal; the address chosen
     // there goes into the Slave ID field.
     void findAnalyzer();
@@ -149,6 +152,7 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     // Declared after the feed: they leave the feed when they go.
     std::unique_ptr<RecordingControl> recording_;
     std::unique_ptr<TrendWindow> trend_;
+    std::unique_ptr<WiringWindow> wiring_;
 };
 
 }  // namespace kestro

@@ -1,21 +1,30 @@
 // The Tools menu: windows and recordings beside the main window, each fed
 // by the window's readings.
+#include "Configuration.h"
 #include "Main.h"
 #include "tools/finder/FinderWindow.h"
 #include "tools/recorder/RecordingControl.h"
 #include "tools/trend/TrendWindow.h"
+#include "tools/wiring/ConfigFullScale.h"
+#include "tools/wiring/WiringWindow.h"
 
 namespace kestro {
+
+namespace {
+
+void bringUp(QWidget& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+}  // namespace
 
 void TfrmMain::setupTools() {
     recording_ = std::make_unique<RecordingControl>(readings_, *bbRecordReadings, *lblRecording,
                                                     [] { return Settings.Path; });
-    connect(bbTrend, &QAction::triggered, this, [this] {
-        TrendWindow& trend = trendWindow();
-        trend.show();
-        trend.raise();
-        trend.activateWindow();
-    });
+    connect(bbTrend, &QAction::triggered, this, [this] { bringUp(trendWindow()); });
+    connect(bbWiringCheck, &QAction::triggered, this, [this] { bringUp(wiringWindow()); });
     connect(bbFindAnalyzer, &QAction::triggered, this, &TfrmMain::findAnalyzer);
 }
 
@@ -30,6 +39,23 @@ TrendWindow& TfrmMain::trendWindow() {
     if (!trend_)
         trend_ = std::make_unique<TrendWindow>(readings_, this);
     return *trend_;
+}
+
+WiringWindow& TfrmMain::wiringWindow() {
+    if (!wiring_) {
+        WiringWindow::Sources sources;
+        // A configuration is loaded while its commands are offered: without
+        // one (none could be read at start) there are no full scales to
+        // judge by.
+        sources.fullScale = [this]() -> std::optional<wiring::FullScale> {
+            if (!siConfiguration->menuAction()->isEnabled())
+                return std::nullopt;
+            return wiring::engineeringFullScale(Config);
+        };
+        sources.settingsFile = [this] { return location_.writeFile; };
+        wiring_ = std::make_unique<WiringWindow>(readings_, std::move(sources), this);
+    }
+    return *wiring_;
 }
 
 }  // namespace kestro

@@ -206,7 +206,9 @@ TEST_F(MainWindowTest, MenusListTheirEntriesWithCaptionsHintsAndShortcuts) {
          {{"bbEditCalibration", "Edit Calibration", "Edit Calibration", ""}}},
         {{"siTools", "&Tools"},
          {{"bbTrend", "Trend...", "Show the readings over time", ""},
-          {"bbRecordReadings", "Record readings...", "Record every reading to a CSV file", ""}}},
+          {"bbRecordReadings", "Record readings...", "Record every reading to a CSV file", ""},
+          {"bbWiringCheck", "Wiring check...",
+           "Check the wiring of the CTs and voltage taps from the live readings", ""}}},
         {{"siHelp", "&Help"}, {{"bbAbout", "About...", "About", ""}}},
     };
     const QList<QAction*> bar = window->menuBar()->actions();
