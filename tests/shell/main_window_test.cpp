@@ -208,7 +208,9 @@ TEST_F(MainWindowTest, MenusListTheirEntriesWithCaptionsHintsAndShortcuts) {
          {{"bbTrend", "Trend...", "Show the readings over time", ""},
           {"bbRecordReadings", "Record readings...", "Record every reading to a CSV file", ""},
           {"bbWiringCheck", "Wiring check...",
-           "Check the wiring of the CTs and voltage taps from the live readings", ""}}},
+           "Check the wiring of the CTs and voltage taps from the live readings", ""},
+          {"bbFindAnalyzer", "Find analyzer...",
+           "Find which slave addresses and baud rates answer on the port", ""}}},
         {{"siHelp", "&Help"}, {{"bbAbout", "About...", "About", ""}}},
     };
     const QList<QAction*> bar = window->menuBar()->actions();
