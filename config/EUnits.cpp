@@ -120,8 +120,24 @@ void TfrmEng::reject() {
 }
 
 void TfrmEng::btnDownloadClick() {
-    if (FormToRecord())
+    if (ConfirmBaudRate() && FormToRecord())
         DownloadConfig();
+}
+
+// Kestro talks at 9600 baud only: an analyzer moved to another rate stops
+// answering it, until the finder brings it back. Asked before anything is
+// stored, so that No leaves the record as it was.
+bool TfrmEng::ConfirmBaudRate() {
+    const QString baud = ui->cbBaud->currentText();
+    if (ui->cbBaud->currentIndex() < 0 || baud == "9600")
+        return true;
+    const QString question =
+        "After this download the analyzer talks at " + baud +
+        " baud and stops answering Kestro, which talks at 9600 baud. Tools > Find analyzer... "
+        "can bring it back to 9600 baud. Download with " +
+        baud + " baud ?";
+    return Interaction().message(MessageKind::Confirmation, question, Buttons::YesNo) ==
+           Answer::Yes;
 }
 
 void TfrmEng::btnUploadClick() {

@@ -54,6 +54,7 @@ class TfrmEng : public QDialog, public CommandDialog {
   private:
     void FormShow();
     void btnDownloadClick();
+    bool ConfirmBaudRate();
     void btnUploadClick();
     void btnStatCloseClick();
     void edConfigNamePropertiesEditValueChanged();

@@ -114,18 +114,23 @@ bool holdingReadStillOpen() {
     return !DB_Modbus.HoldingRegistersValid && Ports.LastFunction != 0x03;
 }
 
-// Posts the block, waits and reports the outcome of the write.
-void runWrite(const BlockValues& block, CommandDialog* dialog, const QString& failed,
+// Posts the block, waits and reports the outcome of the write; true when
+// the analyzer took it.
+bool runWrite(const BlockValues& block, CommandDialog* dialog, const QString& failed,
               const QString& done, ActionRecord& record) {
     block.post();
     awaitOwnRequest(writeStillArmed);
-    if (!Ports.PortOpen)
+    bool taken = false;
+    if (!Ports.PortOpen) {
         fail(dialog, "Comport is not available.", &record);
-    else if (DB_Modbus.PresetFailed)
+    } else if (DB_Modbus.PresetFailed) {
         fail(dialog, failed, &record);
-    else
+    } else {
         succeed(dialog, done, &record);
+        taken = true;
+    }
     CommandHost.journal.append(record);
+    return taken;
 }
 
 void postEnergyReset(uint16_t selector, EnergyMeter meter, Quantity reading) {
@@ -207,7 +212,12 @@ void DownloadConfig() {
     ActionRecord record = startRecord(ActionKind::Download);
     record.configurationName = Config.Name.toStdString();
     record.configuration = configurationOf(Config);
-    runWrite(block, dialog, "Configuration download failed.", "Configuration downloaded.", record);
+    const bool taken = runWrite(block, dialog, "Configuration download failed.",
+                                "Configuration downloaded.", record);
+    // The analyzer answers at its new address from now on: the master
+    // follows it there rather than time out at the old one.
+    if (taken && Config.SlaveID != DB_Modbus.TargetSlave && ConfigView.setSlaveId)
+        ConfigView.setSlaveId(Config.SlaveID);
 }
 
 void UploadConfig() {

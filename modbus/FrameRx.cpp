@@ -117,12 +117,16 @@ void OnTimerTrigger(int handle) {
     if (handle == Ports.TxTimeout.Handle) {
         Ports.TxTimeout.Fired = true;
     } else if (handle == Ports.ResponseTimeout.Handle) {
-        onResponseTimeout();
+        Host.probe ? ProbeResponseTimeout() : onResponseTimeout();
     } else if (handle == Ports.TxRetry.Handle) {
         onTxRetry();
     } else if (handle == Ports.EndOfFrame.Handle) {
         Ports.EndOfFrame.Fired = true;
         Ports.FrameReceived = true;
+        // The scan is paused while a probe asks: its answer is handed over
+        // at once rather than at the next poll tick.
+        if (Host.probe)
+            ProbeFrameCollected();
     } else if (handle == Ports.PollDelay.Handle) {
         Ports.PollDelay.Fired = true;
     }

@@ -8,6 +8,7 @@
 
 #include "PortComponent.h"
 #include "modbus/FrameObserver.h"
+#include "modbus/LinkProbe.h"
 
 namespace kestro {
 
@@ -54,6 +55,7 @@ struct LinkHost {
     // closed; `reason` says which, as the status line does.
     std::function<void(const std::string& reason)> readingMissed;
     FrameObserver* frameObserver = nullptr;  // every frame sent and collected
+    LinkProbe* probe = nullptr;              // set while a tool asks the line itself
 };
 
 extern LinkHost Host;

@@ -51,11 +51,11 @@ class PortComponent {
   public:
     virtual ~PortComponent() = default;
 
-    // Line settings: applied when the port opens. DTR and RTS also take
-    // effect at once on an open port.
+    // Line settings: applied when the port opens. The baud rate, DTR and
+    // RTS also take effect at once on an open port.
     void setAutoOpen(bool on) { settings_.autoOpen = on; }
     void setComNumber(int n) { settings_.comNumber = n; }
-    void setBaud(int baud) { settings_.baud = baud; }
+    void setBaud(int baud);
     void setDataBits(int bits) { settings_.dataBits = bits; }
     void setStopBits(int bits) { settings_.stopBits = bits; }
     void setParity(Parity p) { settings_.parity = p; }
@@ -96,11 +96,19 @@ class PortComponent {
   protected:
     virtual void writeBlock(const uint8_t* data, int length) = 0;
     virtual void applyModemLines() {}
+    // Ports whose rate is set elsewhere (a remote line) keep this default.
+    virtual void applyBaud() {}
 
   private:
     LineSettings settings_;
     PortProblem problem_;
 };
+
+inline void PortComponent::setBaud(int baud) {
+    settings_.baud = baud;
+    if (isOpen())
+        applyBaud();
+}
 
 inline void PortComponent::setDTR(bool on) {
     settings_.dtr = on;

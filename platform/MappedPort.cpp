@@ -93,4 +93,9 @@ void MappedPort::applyModemLines() {
     line_->setRTS(settings().rts);
 }
 
+void MappedPort::applyBaud() {
+    if (line_)
+        line_->setBaud(settings().baud);
+}
+
 }  // namespace kestro

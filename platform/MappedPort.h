@@ -29,6 +29,7 @@ class MappedPort : public PortComponent {
   protected:
     void writeBlock(const uint8_t* data, int length) override;
     void applyModemLines() override;
+    void applyBaud() override;
 
   private:
     PortComponent& chosenLine();

@@ -178,6 +178,10 @@ void QtComPort::applyModemLines() {
         serial_.setRequestToSend(settings().rts);
 }
 
+void QtComPort::applyBaud() {
+    serial_.setBaudRate(settings().baud);
+}
+
 void QtComPort::onError(QSerialPort::SerialPortError error) {
     if (!deviceLost(error) || !serial_.isOpen())
         return;

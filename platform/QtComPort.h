@@ -43,6 +43,7 @@ class QtComPort : public PortComponent {
   protected:
     void writeBlock(const uint8_t* data, int length) override;
     void applyModemLines() override;
+    void applyBaud() override;
 
   private:
     bool openDevice();

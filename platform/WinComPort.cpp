@@ -439,6 +439,17 @@ void WinComPort::applyModemLines() {
         EscapeCommFunction(io_->handle, settings().rts ? SETRTS : CLRRTS);
 }
 
+void WinComPort::applyBaud() {
+    if (!isOpen())
+        return;
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    if (GetCommState(io_->handle, &dcb)) {
+        dcb.BaudRate = DWORD(settings().baud);
+        SetCommState(io_->handle, &dcb);
+    }
+}
+
 TriggerHandle WinComPort::addTimerTrigger() {
     return triggers_.add();
 }

@@ -45,6 +45,7 @@ class WinComPort : public PortComponent {
   protected:
     void writeBlock(const uint8_t* data, int length) override;
     void applyModemLines() override;
+    void applyBaud() override;
 
   private:
     struct Io;  // the handle and its overlapped operations

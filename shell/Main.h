@@ -112,6 +112,9 @@ class TfrmMain : public QMainWindow, public Ui::TfrmMain, public StatusLine {
     WiringWindow& wiringWindow();
     // Behind File > Service report.
     report::ReportControl& reportControl() { return *report_; }
+    // Behind Tools > Find analyzer: the finder, modal; the address chosen
+    // there goes into the Slave ID field.
+    void findAnalyzer();
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -3,6 +3,7 @@
 // of the File menu.
 #include "Configuration.h"
 #include "Main.h"
+#include "tools/finder/FinderWindow.h"
 #include "tools/recorder/RecordingControl.h"
 #include "tools/report/ReportControl.h"
 #include "tools/traffic/TrafficWindow.h"
@@ -33,9 +34,19 @@ void TfrmMain::setupTools() {
     report::ReportContext context;
     context.settingsReadFile = [this] { return location_.readFile; };
     context.settingsWriteFile = [this] { return location_.writeFile; };
-    context.linkCounts = [this] { return std::optional<LinkCounts>(traffic_.statistics().counts()); };
+    context.linkCounts = [this] {
+        return std::optional<LinkCounts>(traffic_.statistics().counts());
+    };
     report_ = std::make_unique<report::ReportControl>(readings_, *this, std::move(context));
     connect(bbServiceReport, &QAction::triggered, this, [this] { report_->run(); });
+    connect(bbFindAnalyzer, &QAction::triggered, this, &TfrmMain::findAnalyzer);
+}
+
+// Modal: while it asks the line, nothing else may post to the engine.
+void TfrmMain::findAnalyzer() {
+    FinderWindow finder(
+        platform_, [this](int address) { seSlaveID->setValue(address); }, this);
+    finder.exec();
 }
 
 TrendWindow& TfrmMain::trendWindow() {

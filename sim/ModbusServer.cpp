@@ -100,6 +100,10 @@ void ModbusServer::serve(const uint8_t* frame, int length) {
     model_.commitAddress();
     modbus_set_slave(ctx_, model_.address());
     reportEvents();
+    if (lineBaud_ && *lineBaud_ != model_.baud()) {
+        *lineBaud_ = model_.baud();
+        log_.print(Event("baud").withInt("baud", model_.baud()));
+    }
 }
 
 void ModbusServer::advanceModel() {

@@ -21,6 +21,9 @@ class ModbusServer {
     bool open(std::string& error);
     // Serves until `stop` is set; false when the terminal failed.
     bool run(const std::atomic<bool>& stop);
+    // Keeps `lineBaud` at the device's rate: a configuration write moves it
+    // once its answer has gone out.
+    void followBaud(std::atomic<int>& lineBaud) { lineBaud_ = &lineBaud; }
 
   private:
     void close();
@@ -35,6 +38,7 @@ class ModbusServer {
     modbus_t* ctx_ = nullptr;
     modbus_mapping_t* mapping_ = nullptr;
     std::chrono::steady_clock::time_point modelTime_;
+    std::atomic<int>* lineBaud_ = nullptr;
 };
 
 }  // namespace kestro::sim

@@ -27,6 +27,11 @@ Where it serves:
 
 The device:
   --slave-id N        MODBUS slave address, 1..247 (default 1)
+  --baud N            the device's line runs at N baud (1200, 2400, 4800,
+                      9600 or 19200; needs --link): it hears the master only
+                      while the master's terminal is set to that rate, and
+                      a downloaded configuration moves it to its baud rate
+                      (a "baud" event); without it the rate is not looked at
   --firmware TEXT     firmware version text, up to 52 characters
                       (default "RVX82A V1.10")
   --clock "YYYY-MM-DD HH:MM:SS"
@@ -72,6 +77,7 @@ Line faults (with --link or --tcp), each printed as a "fault" event:
 
 Events: {"event":"start",...}, {"event":"write","block":"configuration"|
 "calibration"|"energy_reset"|"clock",...}, {"event":"address","slave_id":N},
+{"event":"baud","baud":N},
 {"event":"exception","function":F,"address":A,"count":N,"code":C,"reason":...},
 {"event":"fault","fault":"drop"|"corrupt"|"garbage"|"split"|"delay"|"echo"|
 "silent",...}, {"event":"request"|"answer","function":F,"bytes":N}
@@ -168,6 +174,14 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
              o.slaveId = int(n);
              return true;
          }},
+        {"--baud",
+         [&o](const std::string& v) {
+             for (const int rate : {1200, 2400, 4800, 9600, 19200}) {
+                 if (v == std::to_string(rate))
+                     o.baud = rate;
+             }
+             return o.baud != 0;
+         }},
         {"--seed",
          [&o](const std::string& v) {
              char* end = nullptr;
@@ -222,6 +236,10 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
         return o;
     if (int(!o.link.empty()) + int(!o.port.empty()) + int(o.tcpPort >= 0) != 1) {
         error = "give exactly one of --link PATH, --tcp PORT and --port PATH";
+        return {};
+    }
+    if (o.baud != 0 && o.link.empty()) {
+        error = "--baud needs --link";
         return {};
     }
     if (!o.port.empty() && (o.wire.any() || o.logTraffic)) {

@@ -30,6 +30,10 @@ struct Options {
     std::string link;  // create a pseudo-terminal here
     int tcpPort = -1;  // serve TCP clients on 127.0.0.1 at this port (0: any)
     int slaveId = 1;
+    // With --baud: the rate of the device's line. It hears the master only
+    // while the master's terminal is set to it; a configuration write moves
+    // it. 0: the master's rate is not looked at.
+    int baud = 0;
     std::optional<uint64_t> seed;
     WireFaults wire;
     LineFaults line;

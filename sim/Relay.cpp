@@ -12,8 +12,9 @@ namespace kestro::sim {
 
 namespace {
 
-constexpr int64_t kByteUs = 10 * 1000000 / 9600;  // start, 8 data and stop bit
-constexpr int64_t kBurstPauseUs = 2000;           // a writer's bytes arrive closer together
+constexpr int64_t kBitsPerByte = 10;  // start, 8 data and stop bit
+constexpr int kDefaultBaud = 9600;
+constexpr int64_t kBurstPauseUs = 2000;  // a writer's bytes arrive closer together
 constexpr int64_t kMasterCheckUs = 20000;
 constexpr int64_t kIdleWakeUs = 50000;
 
@@ -25,8 +26,12 @@ int64_t nowUs() {
 }  // namespace
 
 Relay::Relay(int masterFd, int deviceFd, const WireFaults& faults, uint64_t seed, EventLog& log,
-             bool logTraffic)
-    : faults_(faults), shaper_(faults, seed), log_(log), logTraffic_(logTraffic) {
+             bool logTraffic, const std::atomic<int>& lineBaud)
+    : faults_(faults),
+      shaper_(faults, seed),
+      log_(log),
+      logTraffic_(logTraffic),
+      lineBaud_(lineBaud) {
     master_.fd = masterFd;
     device_.fd = deviceFd;
 }
@@ -116,8 +121,45 @@ void Relay::logFrame(const char* kind, const std::vector<uint8_t>& bytes) {
     log_.print(Event(kind).withInt("function", function).withInt("bytes", int64_t(bytes.size())));
 }
 
+int64_t Relay::byteUs() const {
+    const int baud = lineBaud_.load();
+    return kBitsPerByte * 1000000 / (baud != 0 ? baud : kDefaultBaud);
+}
+
+// The rate the master set on its terminal; the pseudo-terminal's control
+// side reads the settings of the other side.
+int Relay::masterBaud() const {
+    termios line{};
+    if (tcgetattr(master_.fd, &line) != 0)
+        return 0;
+    switch (cfgetospeed(&line)) {
+        case B1200:
+            return 1200;
+        case B2400:
+            return 2400;
+        case B4800:
+            return 4800;
+        case B9600:
+            return 9600;
+        case B19200:
+            return 19200;
+        default:
+            return 0;
+    }
+}
+
 void Relay::request(const std::vector<uint8_t>& bytes, int64_t startUs) {
     logFrame("request", bytes);
+    if (const int baud = lineBaud_.load(); baud != 0) {
+        // At another rate the device hears noise, and answers nothing.
+        if (const int master = masterBaud(); master != baud) {
+            log_.print(Event("rx_error")
+                           .withText("reason", "line speed")
+                           .withInt("master_baud", master)
+                           .withInt("baud", baud));
+            return;
+        }
+    }
     if (faults_.silent) {
         log_.print(
             Event("fault").withText("fault", "silent").withInt("bytes", int64_t(bytes.size())));
@@ -153,7 +195,7 @@ void Relay::answer(const std::vector<uint8_t>& bytes, int64_t startUs) {
 void Relay::schedule(Side& to, const std::vector<uint8_t>& bytes, int64_t startUs) {
     int64_t at = std::max(startUs, to.lineFreeUs);
     for (uint8_t b : bytes) {
-        at += kByteUs;
+        at += byteUs();
         to.out.emplace_back(at, b);
     }
     to.lineFreeUs = at;

@@ -1,9 +1,11 @@
 #pragma once
 // Carries bytes between the master's terminal and the device's terminal as
-// a 9600-baud 8N1 line would: each byte takes its 1.04 ms, in both
-// directions. On the way back it applies the line faults to each answer.
-// With `logTraffic` it reports every request and every answer it carries,
-// so that a test can tell the fate of each request.
+// an 8N1 line would: each byte takes its time at the line's rate (1.04 ms at
+// 9600 baud), in both directions. On the way back it applies the line faults
+// to each answer. When the line's rate is given, a request the master sent
+// at another rate does not reach the device. With `logTraffic` it reports
+// every request and every answer it carries, so that a test can tell the
+// fate of each request.
 
 #include <atomic>
 #include <cstdint>
@@ -18,8 +20,9 @@ namespace kestro::sim {
 
 class Relay {
   public:
+    // `lineBaud`: the device's rate, 0 when the master's is not looked at.
     Relay(int masterFd, int deviceFd, const WireFaults& faults, uint64_t seed, EventLog& log,
-          bool logTraffic);
+          bool logTraffic, const std::atomic<int>& lineBaud);
     void run(const std::atomic<bool>& stop);
 
   private:
@@ -41,6 +44,8 @@ class Relay {
     int64_t nextWakeUs(int64_t now) const;
     void watchMaster(int64_t now);
     void logFrame(const char* kind, const std::vector<uint8_t>& bytes);
+    int64_t byteUs() const;
+    int masterBaud() const;
 
     Side master_, device_;
     bool masterPresent_ = false;
@@ -49,6 +54,7 @@ class Relay {
     AnswerShaper shaper_;
     EventLog& log_;
     bool logTraffic_;
+    const std::atomic<int>& lineBaud_;
 };
 
 }  // namespace kestro::sim

@@ -39,6 +39,8 @@ void installSignalHandlers() {
 
 void setUpModel(DeviceModel& model, const Options& options) {
     model.setAddress(options.slaveId);
+    if (options.baud != 0)
+        model.setBaud(options.baud);
     model.setFirmware(options.firmware);
     model.faults = options.line;
     if (options.clock) {
@@ -85,6 +87,9 @@ int main(int argc, char** argv) {
         return fail(error);
     const std::string device = relayed ? link.deviceEnd().terminal : options->port;
     ModbusServer server(device, model, log, options->freeze);
+    std::atomic<int> lineBaud{options->baud};
+    if (options->baud != 0)
+        server.followBaud(lineBaud);
     if (!server.open(error))
         return fail(error);
 
@@ -96,13 +101,16 @@ int main(int argc, char** argv) {
     } else {
         start.withText("port", options->port);
     }
-    log.print(start.withInt("slave_id", model.address()).withInt("seed", int64_t(seed)));
+    start.withInt("slave_id", model.address());
+    if (options->baud != 0)
+        start.withInt("baud", options->baud);
+    log.print(start.withInt("seed", int64_t(seed)));
 
     std::thread relayThread, bridgeThread;
     if (relayed) {
         relayThread = std::thread([&] {
             Relay relay(link.masterEnd().control, link.deviceEnd().control, options->wire, seed,
-                        log, options->logTraffic);
+                        log, options->logTraffic, lineBaud);
             relay.run(stopRequested);
         });
     }

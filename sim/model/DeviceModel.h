@@ -32,6 +32,10 @@ class DeviceModel {
     // reply to that write has gone out (or none was due).
     void commitAddress();
 
+    // The rate of its serial line; a configuration write changes it.
+    int baud() const { return baud_; }
+    void setBaud(int baud) { baud_ = uint16_t(baud); }
+
     void setFirmware(const std::string& text) { firmware_ = text; }
     void setClock(const DeviceClock& clock);
     const DeviceClock& clock() const { return clock_; }

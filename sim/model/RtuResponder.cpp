@@ -74,6 +74,10 @@ size_t completeLength(const std::vector<uint8_t>& bytes) {
 
 void RtuResponder::receive(VirtualPort& port, const std::weak_ptr<int>& portAlive,
                            const std::vector<uint8_t>& bytes) {
+    if (checkLineSpeed && port.settings().baud != model_.baud()) {
+        frame_.clear();
+        return;
+    }
     frame_.insert(frame_.end(), bytes.begin(), bytes.end());
     while (const size_t length = completeLength(frame_)) {
         const std::vector<uint8_t> frame(frame_.begin(), frame_.begin() + length);

@@ -28,6 +28,9 @@ class RtuResponder {
     int replyDelayMs = 3;
     int chunkBytes = 16;
     int gapMs = 0;
+    // When set, the device hears the master only while the master's port
+    // runs at the device's rate; at another rate its bytes are noise.
+    bool checkLineSpeed = false;
     // Sees each reply frame before it is sent, CRC included; may change it,
     // or return false to send nothing.
     std::function<bool(std::vector<uint8_t>& frame)> OnReply;

@@ -86,6 +86,8 @@ TEST_F(ConfigSafetyTest, ADownloadOfChangedValuesLeavesThemUnsaved) {
     startProgramWith("plant.cfg", sample());
     bool savedAfterUnchanged = false;
     bool savedAfterChanged = true;
+    // The sample's 19200 baud is asked about at each download.
+    interaction.answers = {Answer::Yes, Answer::Yes};
     whileShown(*window->bbEditConfig, *eng, [&] {
         // The record as loaded: nothing to save.
         eng->findChild<QPushButton*>("btnDownload")->click();
@@ -122,6 +124,7 @@ TEST_F(ConfigSafetyTest, KeysTypedWhileACommandWaitsChangeNoField) {
             QTest::keyClicks(focusWhileWaiting, "x");
         wait();
     };
+    interaction.answers = {Answer::Yes};  // the sample's 19200 baud
     whileShown(*window->bbEditConfig, *eng, [&] {
         auto* download = eng->findChild<QPushButton*>("btnDownload");
         download->setFocus();

@@ -110,6 +110,7 @@ TEST_P(DownloadTest, SwapWordsDoesNotChangeTheWordOrderOfADownload) {
         SCOPED_TRACE(swap ? "Swap Words checked" : "Swap Words cleared");
         window->cbSwapFloat->setChecked(swap);
         const size_t before = writes().size();
+        interaction.answers = {Answer::Yes};  // the sample's 19200 baud
         EXPECT_EQ(pressInConfigDialog("btnDownload"), "Configuration downloaded.");
         const std::vector<PresetWrite> sent = writes();
         ASSERT_EQ(sent.size(), before + 1);

@@ -79,6 +79,7 @@ TEST_P(ConfigDialogTest, DownloadStoresTheFieldsAsShown) {
     field("edConfigName").setText("Renamed");
     slaveId().setValue(7);
     baudList().setCurrentText("19200");
+    interaction.answers.push_back(Answer::Yes);
     button("btnDownload").click();
     EXPECT_EQ(Config.InpIr, 0.0f);
     EXPECT_EQ(Config.EngIt, 123.457f);
@@ -86,6 +87,39 @@ TEST_P(ConfigDialogTest, DownloadStoresTheFieldsAsShown) {
     EXPECT_EQ(Config.Name, "Renamed");
     EXPECT_EQ(Config.SlaveID, 7);
     EXPECT_EQ(Config.Baud, 19200);
+}
+
+// Kestro talks at 9600 baud only: a download of another rate asks first,
+// and No leaves the record and the analyzer as they were.
+TEST_P(ConfigDialogTest, DownloadOfAnotherBaudRateAsksFirst) {
+    showActive(dialog);
+    const ConfigRecord before = Config;
+    slaveId().setValue(7);
+    baudList().setCurrentText("4800");
+    interaction.answers.push_back(Answer::No);
+    button("btnDownload").click();
+    ASSERT_EQ(interaction.messages.size(), 1u);
+    EXPECT_EQ(interaction.messages[0].kind, MessageKind::Confirmation);
+    EXPECT_EQ(interaction.messages[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(interaction.messages[0].text,
+              "After this download the analyzer talks at 4800 baud and stops answering Kestro, "
+              "which talks at 9600 baud. Tools > Find analyzer... can bring it back to 9600 "
+              "baud. Download with 4800 baud ?");
+    EXPECT_EQ(Config.SlaveID, before.SlaveID);
+    EXPECT_EQ(Config.Baud, before.Baud);
+    EXPECT_TRUE(button("btnDownload").isEnabled()) << "no download started";
+
+    interaction.answers.push_back(Answer::Yes);
+    button("btnDownload").click();
+    EXPECT_EQ(Config.Baud, 4800);
+    EXPECT_EQ(Config.SlaveID, 7);
+    button("btnStatClose").click();
+
+    interaction.messages.clear();
+    baudList().setCurrentText("9600");
+    button("btnDownload").click();
+    EXPECT_TRUE(interaction.messages.empty()) << "9600 baud is asked nothing";
+    EXPECT_EQ(Config.Baud, 9600);
 }
 
 TEST_P(ConfigDialogTest, ANonNumberStopsTheStoreAtItsFieldAndNoDownloadStarts) {

@@ -2,6 +2,7 @@
 // device, and what the dialogs show and sound.
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include "Calibrate.h"
 #include "Crc.h"
@@ -73,6 +74,7 @@ TEST_F(ConfigCommandTest, DownloadWritesTheConfigurationBlockInNormalWordOrder) 
     Config.InpVr = 0.5f, Config.InpVs = 20.0f, Config.InpVt = 100.0f;
     Config.EngIr = 0.1f, Config.EngIs = 3.0f, Config.EngIt = 10.0f;
     Config.EngVr = 400.0f, Config.EngVs = 0.25f, Config.EngVt = 1.5f;
+    interaction.answers.push_back(Answer::Yes);  // 19200 baud: asked first
     download();
 
     const auto sent = writes();
@@ -92,6 +94,40 @@ TEST_F(ConfigCommandTest, DownloadWritesTheConfigurationBlockInNormalWordOrder) 
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events[0].value("block"), "\"configuration\"");
     EXPECT_EQ(events[0].value("baud"), "19200");
+}
+
+// The analyzer answers at the downloaded address from then on: the Slave ID
+// field (which steers the master) follows it after a download it took, and
+// only then.
+TEST_F(ConfigCommandTest, TheSlaveIdFieldFollowsADownloadedAddress) {
+    std::vector<int> fieldSet;
+    ConfigView.setSlaveId = [&](int id) {
+        fieldSet.push_back(id);
+        DB_Modbus.TargetSlave = id;
+    };
+    const auto downloadTo = [this](int address) {
+        showActive(dialog);
+        dialog.findChild<QSpinBox*>("seSlaveID")->setValue(address);
+        button("btnDownload").click();
+    };
+    downloadTo(1);
+    EXPECT_TRUE(fieldSet.empty()) << "the same address: the field stays";
+    button("btnStatClose").click();
+
+    field("meInpIr").setText("0");  // the analyzer refuses a full scale of 0
+    downloadTo(9);
+    EXPECT_TRUE(fieldSet.empty()) << "a refused download moves nothing";
+    EXPECT_EQ(model.address(), 1);
+    button("btnStatClose").click();
+
+    field("meInpIr").setText("5");
+    downloadTo(5);
+    EXPECT_EQ(fieldSet, std::vector<int>{5});
+    EXPECT_EQ(model.address(), 5);
+    DB_Modbus.InputRegistersValid = false;
+    EXPECT_TRUE(rig.runUntil([] { return DB_Modbus.InputRegistersValid; }, 5000))
+        << "polling goes on at the new address";
+    ConfigView.setSlaveId = nullptr;
 }
 
 TEST_F(ConfigCommandTest, DownloadShowsItsProgressAndItsSuccess) {

@@ -30,6 +30,7 @@
 #include "UserInteraction.h"
 #include "VirtualPlatform.h"
 #include "device/ReadingsSource.h"
+#include "tools/finder/FinderWindow.h"
 #include "tools/recorder/RecordingControl.h"
 #include "tools/traffic/TrafficWindow.h"
 #include "tools/trend/TrendWindow.h"
@@ -291,6 +292,21 @@ int main(int argc, char** argv) {
     traffic.frameView->scrollToBottom();
     pictures.take(traffic, "traffic-monitor");
     traffic.hide();
+
+    // The finder after a search of every rate, with the analyzer moved to
+    // 19200 baud by a download: found there and offered the way back.
+    model.setBaud(19200);
+    responder.checkLineSpeed = true;
+    {
+        FinderWindow finder(platform, nullptr, &window);
+        finder.allRates->setChecked(true);
+        finder.show();
+        finder.startButton->click();
+        platform.clock.runUntil([&] { return !finder.running(); }, 3600000);
+        pictures.take(finder, "finder");
+    }
+    model.setBaud(9600);
+    responder.checkLineSpeed = false;
 
     window.close();
     frmEng = nullptr;

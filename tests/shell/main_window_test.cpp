@@ -214,7 +214,9 @@ TEST_F(MainWindowTest, MenusListTheirEntriesWithCaptionsHintsAndShortcuts) {
           {"bbWiringCheck", "Wiring check...",
            "Check the wiring of the CTs and voltage taps from the live readings", ""},
           {"bbTrafficMonitor", "Traffic monitor...",
-           "Show every frame on the line and the link statistics", ""}}},
+           "Show every frame on the line and the link statistics", ""},
+          {"bbFindAnalyzer", "Find analyzer...",
+           "Find which slave addresses and baud rates answer on the port", ""}}},
         {{"siHelp", "&Help"}, {{"bbAbout", "About...", "About", ""}}},
     };
     const QList<QAction*> bar = window->menuBar()->actions();

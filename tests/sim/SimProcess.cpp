@@ -133,6 +133,13 @@ bool RawLink::open(const std::string& path) {
     return true;
 }
 
+void RawLink::setSpeed(speed_t speed) {
+    termios tio{};
+    tcgetattr(fd_, &tio);
+    cfsetspeed(&tio, speed);
+    tcsetattr(fd_, TCSANOW, &tio);
+}
+
 void RawLink::close() {
     if (fd_ >= 0)
         ::close(fd_);

@@ -4,6 +4,7 @@
 // arrives.
 
 #include <sys/types.h>
+#include <termios.h>
 
 #include <cstdint>
 #include <string>
@@ -50,6 +51,8 @@ class RawLink {
     ~RawLink() { close(); }
     bool open(const std::string& path);
     void close();
+    // Sets the rate of the master's terminal, as a serial port does.
+    void setSpeed(speed_t speed);
     // Sends the frame with its CRC appended.
     void send(const std::vector<uint8_t>& frame);
     // What arrives until `silenceMs` pass without a byte, waiting at most

@@ -129,6 +129,24 @@ TEST_F(SimProgram, NewSlaveIdTakesEffectAfterTheReplyAndForeignFramesAreIgnored)
     }
 }
 
+TEST_F(SimProgram, WithBaudItHearsTheMasterOnlyAtItsLinesRateWhichAWriteMoves) {
+    auto sim = start({"--baud", "19200"});
+    connect();  // the terminal at 9600 baud
+    EXPECT_TRUE(link.transact(kReadAll, 400).empty());
+    EXPECT_NE(sim->waitFor("{\"event\":\"rx_error\",\"reason\":\"line speed\","
+                           "\"master_baud\":9600,\"baud\":19200}",
+                           2000),
+              "");
+    link.setSpeed(B19200);
+    EXPECT_EQ(link.transact(kReadAll).size(), 93u);
+    EXPECT_EQ(link.transact(frameOf(0x01, configurationBlock(9600, 1))),
+              WithCrc({0x01, 0x10, 0x00, 0x00, 0x00, 0x1B}));
+    EXPECT_NE(sim->waitFor("{\"event\":\"baud\",\"baud\":9600}", 2000), "");
+    EXPECT_TRUE(link.transact(kReadAll, 400).empty()) << "19200 baud is noise now";
+    link.setSpeed(B9600);
+    EXPECT_EQ(link.transact(kReadAll).size(), 93u);
+}
+
 TEST_F(SimProgram, PhaseOptionsShowInTheStatusWords) {
     auto sim = start({"--drop-phase", "S", "--reverse-p", "R", "--reverse-q", "T"});
     connect();
@@ -224,18 +242,31 @@ TEST(SimOptions, HelpNamesEveryOptionAndMistakesAreRefused) {
     std::string text;
     for (const auto& line : help.lines())
         text += line + "\n";
-    for (const char* option : {"--link",           "--tcp",
-                               "--port",           "--slave-id",
-                               "--firmware",       "--clock",
-                               "--freeze",         "--reverse-p",
-                               "--reverse-q",      "--drop-phase",
-                               "--sequence-fault", "--reverse-ct",
-                               "--swap-ct",        "--missing-voltage",
-                               "--export",         "--drop",
-                               "--corrupt",        "--garbage",
-                               "--split",          "--delay",
-                               "--echo",           "--silent",
-                               "--seed",           "--help"})
+    for (const char* option : {"--link",
+                               "--tcp",
+                               "--port",
+                               "--slave-id",
+                               "--firmware",
+                               "--clock",
+                               "--freeze",
+                               "--reverse-p",
+                               "--reverse-q",
+                               "--drop-phase",
+                               "--sequence-fault",
+                               "--reverse-ct",
+                               "--swap-ct",
+                               "--missing-voltage",
+                               "--export",
+                               "--drop",
+                               "--corrupt",
+                               "--garbage",
+                               "--split",
+                               "--delay",
+                               "--echo",
+                               "--silent",
+                               "--seed",
+                               "--help",
+                               "--baud"})
         EXPECT_NE(text.find(option), std::string::npos) << option;
     const std::vector<std::vector<std::string>> refused = {
         {"--link", dir.path("a"), "--slave-id", "0"},
@@ -249,6 +280,8 @@ TEST(SimOptions, HelpNamesEveryOptionAndMistakesAreRefused) {
         {"--link", dir.path("a"), "--port", "/dev/null"},
         {"--tcp", "4001", "--link", dir.path("a")},
         {"--tcp", "65536"},
+        {"--link", dir.path("a"), "--baud", "600"},
+        {"--tcp", "0", "--baud", "9600"},
         {"--bogus"},
     };
     for (auto args : refused) {
