@@ -1,13 +1,13 @@
-#include "DeviceCommands.h"
+#include "device/DeviceCommands.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 
-#include "Configuration.h"
-#include "Driver_Modbus.h"
-#include "RegisterMap.h"
-#include "UserInteraction.h"
-#include "Utility.h"
+#include "config/Configuration.h"
+#include "device/RegisterMap.h"
+#include "device/Utility.h"
+#include "modbus/Driver_Modbus.h"
+#include "platform/UserInteraction.h"
 
 namespace kestro {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "PortComponent.h"
 #include "modbus/FrameObserver.h"
+#include "modbus/PortComponent.h"
 
 namespace kestro {
 

@@ -15,12 +15,12 @@
 #include <memory>
 #include <string>
 
-#include "LinkHost.h"
-#include "MainState.h"
-#include "Platform.h"
-#include "SettingsLocation.h"
-#include "WindowTimer.h"
 #include "device/ReadingsFeed.h"
+#include "modbus/LinkHost.h"
+#include "platform/core/Platform.h"
+#include "platform/core/WindowTimer.h"
+#include "shell/MainState.h"
+#include "shell/SettingsLocation.h"
 #include "ui_Main.h"
 
 class QKeyEvent;

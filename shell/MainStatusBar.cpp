@@ -6,9 +6,9 @@
 #include <QLabel>
 #include <QStatusBar>
 
-#include "Configuration.h"
-#include "Lamp.h"
-#include "Main.h"
+#include "config/Configuration.h"
+#include "platform/Lamp.h"
+#include "shell/Main.h"
 
 namespace kestro {
 

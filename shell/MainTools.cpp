@@ -1,6 +1,6 @@
 // The Tools menu: windows and recordings beside the main window, each fed
 // by the window's readings.
-#include "Main.h"
+#include "shell/Main.h"
 #include "tools/recorder/RecordingControl.h"
 #include "tools/trend/TrendWindow.h"
 

@@ -16,9 +16,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "CommandsFixture.h"
 #include "device/DeviceCommands.h"
 #include "modbus/Driver_Modbus.h"
+#include "tests/commands/CommandsFixture.h"
 
 namespace kestro::test {
 namespace {

@@ -8,7 +8,7 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "KestroFixture.h"
+#include "tests/e2e/KestroFixture.h"
 #include "tools/recorder/RecordingControl.h"
 #include "tools/trend/TrendWindow.h"
 

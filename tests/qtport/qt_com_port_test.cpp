@@ -3,7 +3,7 @@
 #include <QElapsedTimer>
 #include <map>
 
-#include "PortFixture.h"
+#include "tests/qtport/PortFixture.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -10,20 +10,20 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "Calibrate.h"
-#include "Comselect.h"
-#include "DB_Modbus.h"
-#include "DeviceCommands.h"
-#include "DeviceModel.h"
-#include "EUnits.h"
-#include "Main.h"
-#include "Ports.h"
-#include "Program.h"
-#include "Regional.h"
-#include "RtuResponder.h"
-#include "StatusWin.h"
-#include "UserInteraction.h"
-#include "VirtualPlatform.h"
+#include "device/DeviceCommands.h"
+#include "dialogs/Calibrate.h"
+#include "dialogs/EUnits.h"
+#include "modbus/DB_Modbus.h"
+#include "modbus/Ports.h"
+#include "platform/Regional.h"
+#include "platform/UserInteraction.h"
+#include "platform/virtual/VirtualPlatform.h"
+#include "shell/Comselect.h"
+#include "shell/Main.h"
+#include "shell/Program.h"
+#include "shell/StatusWin.h"
+#include "sim/model/DeviceModel.h"
+#include "sim/model/RtuResponder.h"
 
 using namespace kestro;
 

@@ -13,11 +13,11 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "Lamp.h"
-#include "QtPlatform.h"
-#include "ShellFixture.h"
-#include "Waiting.h"
 #include "config/Configuration.h"
+#include "platform/Lamp.h"
+#include "platform/QtPlatform.h"
+#include "tests/shell/ShellFixture.h"
+#include "tests/support/Waiting.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -7,8 +7,8 @@
 #include <map>
 #include <sstream>
 
-#include "DeviceModel.h"
-#include "SimProcess.h"
+#include "sim/model/DeviceModel.h"
+#include "tests/sim/SimProcess.h"
 
 using namespace kestro::sim;
 using namespace kestro::sim::test;
@@ -25,7 +25,9 @@ struct FaultCase {
     void (*check)(const std::vector<Arrival>&);
 };
 
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 void noAnswer(const std::vector<Arrival>& arrivals) {
     EXPECT_TRUE(arrivals.empty());
