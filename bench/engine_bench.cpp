@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "Crc.h"
-#include "Driver_Modbus.h"
-#include "EngineHarness.h"
+#include "modbus/Crc.h"
+#include "modbus/Driver_Modbus.h"
+#include "tests/support/core/EngineHarness.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -12,11 +12,11 @@
 #include <cstdlib>
 #include <functional>
 
-#include "CpuTime.h"
-#include "DB_Modbus.h"
-#include "DeviceCommands.h"
-#include "Ports.h"
-#include "QtPlatform.h"
+#include "device/DeviceCommands.h"
+#include "modbus/DB_Modbus.h"
+#include "modbus/Ports.h"
+#include "platform/QtPlatform.h"
+#include "tests/support/core/CpuTime.h"
 
 namespace {
 

@@ -13,14 +13,14 @@
 #include <ctime>
 #include <optional>
 
-#include "Comselect.h"
-#include "DB_Modbus.h"
-#include "LinkHost.h"
-#include "Main.h"
-#include "RegisterMap.h"
-#include "UserInteraction.h"
-#include "Utility.h"
-#include "VirtualPlatform.h"
+#include "device/RegisterMap.h"
+#include "device/Utility.h"
+#include "modbus/DB_Modbus.h"
+#include "modbus/LinkHost.h"
+#include "platform/UserInteraction.h"
+#include "platform/virtual/VirtualPlatform.h"
+#include "shell/Comselect.h"
+#include "shell/Main.h"
 
 namespace {
 

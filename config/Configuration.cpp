@@ -1,14 +1,14 @@
-#include "Configuration.h"
+#include "config/Configuration.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <cmath>
 #include <optional>
 
-#include "IniStore.h"
-#include "MainState.h"
-#include "Regional.h"
-#include "UserInteraction.h"
+#include "platform/IniStore.h"
+#include "platform/Regional.h"
+#include "platform/UserInteraction.h"
+#include "shell/MainState.h"
 
 namespace kestro {
 
@@ -147,13 +147,13 @@ void ShowCurrentFileName() {
 int CheckConfigFile(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists() || info.isDir())
-        return 1;
+        return kConfigMissing;
     IniStore store(path);
     // A file that cannot be read has no signature.
     if (store.Open() && store.ReadString(kSignatureSection, "Value", "") == ConfigSignature)
-        return 0;
+        return kConfigValid;
     reportUnreadable(path, store);
-    return -1;
+    return kConfigNotValid;
 }
 
 bool ReadConfigFile() {

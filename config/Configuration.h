@@ -53,9 +53,10 @@ extern ConfigurationView ConfigView;
 // blanks and other letters stay as they are.
 void ShowCurrentFileName();
 
-// 0: a file at `path` carries the signature; 1: no file there (a folder is
-// no file); -1: anything else, after the message "<file name> is not a
-// valid configuration file".
+// What CheckConfigFile found: a file that carries the signature, no file
+// there (a folder is no file), or anything else - after the message
+// "<file name> is not a valid configuration file".
+enum ConfigCheck : int { kConfigValid = 0, kConfigMissing = 1, kConfigNotValid = -1 };
 int CheckConfigFile(const QString& path);
 
 // Loads Config from the current file. On a number that does not convert

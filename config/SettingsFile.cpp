@@ -1,7 +1,7 @@
-#include "SettingsFile.h"
+#include "config/SettingsFile.h"
 
-#include "IniStore.h"
-#include "PortMap.h"
+#include "platform/IniStore.h"
+#include "platform/core/PortMap.h"
 
 namespace kestro {
 

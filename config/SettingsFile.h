@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "MainState.h"
+#include "shell/MainState.h"
 
 namespace kestro {
 

@@ -1,4 +1,4 @@
-#include "DeviceCommands.h"
+#include "device/DeviceCommands.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "LiveReadings.h"
+#include "device/LiveReadings.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -6,10 +6,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "Lamp.h"
-#include "Regional.h"
-#include "RegisterMap.h"
-#include "Utility.h"
+#include "device/RegisterMap.h"
+#include "device/Utility.h"
+#include "platform/Lamp.h"
+#include "platform/Regional.h"
 
 namespace kestro {
 

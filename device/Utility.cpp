@@ -1,9 +1,9 @@
-#include "Utility.h"
+#include "device/Utility.h"
 
 #include <cstring>
 
-#include "NumberFormat.h"
-#include "RegisterMap.h"
+#include "device/RegisterMap.h"
+#include "platform/core/NumberFormat.h"
 
 namespace kestro {
 

@@ -20,11 +20,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "Configuration.h"
-#include "IniStore.h"
-#include "MainState.h"
-#include "SettingsFile.h"
-#include "UserInteraction.h"
+#include "config/Configuration.h"
+#include "config/SettingsFile.h"
+#include "platform/IniStore.h"
+#include "platform/UserInteraction.h"
+#include "shell/MainState.h"
 
 using namespace kestro;
 
@@ -113,7 +113,7 @@ void checkConfiguration(const QDir& dir) {
     Settings.FileName = "fuzz.cfg";
     const QString path = CurrentConfigFile();
     const int check = CheckConfigFile(path);
-    if (check != 0 && check != -1)
+    if (check == kConfigMissing)
         fail("CheckConfigFile says an existing file is missing");
 
     Config = ConfigRecord();
@@ -122,7 +122,7 @@ void checkConfiguration(const QDir& dir) {
     const ConfigRecord loaded = Config;
     if (!WriteConfigFile())
         fail("a configuration that loaded could not be saved");
-    if (CheckConfigFile(path) != 0)
+    if (CheckConfigFile(path) != kConfigValid)
         fail("a saved configuration has no signature");
     Config = ConfigRecord();
     if (!ReadConfigFile() || !sameRecord(Config, loaded))

@@ -13,9 +13,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "Crc.h"
-#include "Driver_Modbus.h"
-#include "VirtualPlatform.h"
+#include "modbus/Crc.h"
+#include "modbus/Driver_Modbus.h"
+#include "platform/virtual/VirtualPlatform.h"
 
 using namespace kestro;
 

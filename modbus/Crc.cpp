@@ -1,4 +1,4 @@
-#include "Crc.h"
+#include "modbus/Crc.h"
 
 namespace kestro {
 

@@ -1,6 +1,6 @@
-#include "DB_Modbus.h"
+#include "modbus/DB_Modbus.h"
 
-#include "LinkHost.h"
+#include "modbus/LinkHost.h"
 
 namespace kestro {
 

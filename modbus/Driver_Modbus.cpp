@@ -1,4 +1,4 @@
-#include "Driver_Modbus.h"
+#include "modbus/Driver_Modbus.h"
 
 namespace kestro {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "DB_Modbus.h"
-#include "Ports.h"
+#include "modbus/DB_Modbus.h"
+#include "modbus/Ports.h"
 
 namespace kestro {
 
@@ -30,7 +30,7 @@ void DropPendingFrame();
 
 // Port events.
 void OnDataAvailable(int count);
-void OnTimerTrigger(int handle);
+void OnTimerTrigger(TriggerHandle handle);
 
 // Scan engine.
 void PollTick();

@@ -1,7 +1,8 @@
 // Collecting received bytes into frames, and the port's timer triggers.
 #include <vector>
 
-#include "Driver_Modbus.h"
+#include "modbus/Driver_Modbus.h"
+#include "modbus/ProtocolCodes.h"
 
 namespace kestro {
 
@@ -31,10 +32,10 @@ void OnDataAvailable(int count) {
         port->setTimerTrigger(Ports.EndOfFrame.Handle, Ports.EndOfFrame.Ticks, true);
         return;
     }
-    ErrorHook(3);
+    ErrorHook(kRxOverflowError);
     const int collected = Ports.RxCount;
     Ports.RxCount = 0;
-    SetStatus("Fatal error. Rx buffer overflow.", 1);
+    SetStatus("Fatal error. Rx buffer overflow.", kErrorStatus);
     // Left in the port, these bytes would overflow every later frame too.
     std::vector<uint8_t> discard(count);
     port->getBlock(discard.data(), count);
@@ -43,32 +44,32 @@ void OnDataAvailable(int count) {
 
 void FailRequest(int function) {
     switch (function) {
-        case 0x01:
+        case kReadCoilStatus:
             DB_Modbus.CoilDataValid = false;
             break;
-        case 0x02:
+        case kReadInputStatus:
             DB_Modbus.InputStatusValid = false;
             break;
-        case 0x03:
+        case kReadHoldingRegisters:
             DB_Modbus.HoldingRegistersValid = false;
             DB_Modbus.RequestPending = false;
             break;
-        case 0x04:
+        case kReadInputRegisters:
             DB_Modbus.InputRegistersValid = false;
             break;
-        case 0x05:
+        case kForceSingleCoil:
             DB_Modbus.SingleCoilArmed = false;
             DB_Modbus.SingleCoilFailed = true;
             break;
-        case 0x06:
+        case kPresetSingleRegister:
             DB_Modbus.SingleRegisterArmed = false;
             DB_Modbus.SingleRegisterFailed = true;
             break;
-        case 0x0F:
+        case kForceMultipleCoils:
             DB_Modbus.CoilsArmed = false;
             DB_Modbus.CoilsFailed = true;
             break;
-        case 0x10:
+        case kPresetMultipleRegisters:
             DB_Modbus.PresetArmed = false;
             DB_Modbus.PresetFailed = true;
             DB_Modbus.RequestPending = false;
@@ -92,8 +93,8 @@ void onResponseTimeout() {
     if (!Ports.AwaitingResponse || Ports.TxPending)
         return;
     AbandonTransaction();
-    RecordFailure(Ports.LastFunction, 0);
-    SetStatus("No response from slave device.", 0);
+    RecordFailure(Ports.LastFunction, kNoResponse);
+    SetStatus("No response from slave device.", kNoResponseStatus);
     ReportReadingMissed("No response from slave device.");
     ReportTimeout();
 }
@@ -113,7 +114,7 @@ void onTxRetry() {
 
 }  // namespace
 
-void OnTimerTrigger(int handle) {
+void OnTimerTrigger(TriggerHandle handle) {
     if (handle == Ports.TxTimeout.Handle) {
         Ports.TxTimeout.Fired = true;
     } else if (handle == Ports.ResponseTimeout.Handle) {

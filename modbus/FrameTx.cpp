@@ -1,8 +1,9 @@
 // Building and sending request frames, and the time-outs around them.
 #include <string>
 
-#include "Crc.h"
-#include "Driver_Modbus.h"
+#include "modbus/Crc.h"
+#include "modbus/Driver_Modbus.h"
+#include "modbus/ProtocolCodes.h"
 
 namespace kestro {
 
@@ -28,7 +29,7 @@ void arm(TimerTrigger& trigger) {
 
 void DropPendingFrame() {
     Ports.TxPending = false;
-    ErrorHook(1);
+    ErrorHook(kTxTimeoutError);
     ShowQueryStatus("Fatal error. Tx timeout.");
     AbandonTransaction();
 }
@@ -51,7 +52,7 @@ void PutByte(uint8_t b) {
     Ports.TxCrc = CrcUpdate(Ports.TxCrc, b);
     if (Ports.TxLength == kFrameBufferSize) {
         Ports.TxLength = 0;
-        ErrorHook(2);
+        ErrorHook(kTxOverflowError);
         ShowQueryStatus("Fatal error. Tx buffer overflow.");
     }
 }
@@ -98,18 +99,18 @@ void ComputeTimeouts(uint8_t function, int points) {
     const int bits = (points + 7) / 8;
     int request = 16, response = 16;
     switch (function) {
-        case 0x01:
-        case 0x02:
+        case kReadCoilStatus:
+        case kReadInputStatus:
             response = bits + 13;
             break;
-        case 0x03:
-        case 0x04:
+        case kReadHoldingRegisters:
+        case kReadInputRegisters:
             response = 2 * points + 13;
             break;
-        case 0x0F:
+        case kForceMultipleCoils:
             request = bits + 17;
             break;
-        case 0x10:
+        case kPresetMultipleRegisters:
             request = 2 * points + 17;
             break;
         default:

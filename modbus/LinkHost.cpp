@@ -1,4 +1,4 @@
-#include "LinkHost.h"
+#include "modbus/LinkHost.h"
 
 namespace kestro {
 

@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "PortComponent.h"
 #include "modbus/FrameObserver.h"
 #include "modbus/LinkProbe.h"
 

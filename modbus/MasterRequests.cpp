@@ -1,7 +1,7 @@
 // Requests that the device commands post to the scan engine.
 #include <algorithm>
 
-#include "Driver_Modbus.h"
+#include "modbus/Driver_Modbus.h"
 
 namespace kestro {
 

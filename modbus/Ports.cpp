@@ -1,10 +1,10 @@
-#include "Ports.h"
+#include "modbus/Ports.h"
 
 #include <string>
 
-#include "Crc.h"
-#include "DB_Modbus.h"
-#include "Driver_Modbus.h"
+#include "modbus/Crc.h"
+#include "modbus/DB_Modbus.h"
+#include "modbus/Driver_Modbus.h"
 
 namespace kestro {
 

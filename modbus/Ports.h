@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "LinkHost.h"
-#include "PortComponent.h"
+#include "modbus/LinkHost.h"
+#include "modbus/PortComponent.h"
 
 namespace kestro {
 
@@ -15,7 +15,7 @@ constexpr int kMaxFrame = 1024;
 
 struct TimerTrigger {
     int32_t Ticks = 0;
-    int32_t Handle = 0;
+    TriggerHandle Handle = 0;  // as the port component numbers its triggers
     bool Fired = false;
 };
 

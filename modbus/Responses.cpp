@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "Crc.h"
-#include "Driver_Modbus.h"
+#include "modbus/Crc.h"
+#include "modbus/Driver_Modbus.h"
+#include "modbus/ProtocolCodes.h"
 
 namespace kestro {
 
@@ -86,7 +87,7 @@ void endSingleWrite() {
 }
 
 const Handler kHandlers[] = {
-    {0x01, "Valid response received <read coil status>.",
+    {kReadCoilStatus, "Valid response received <read coil status>.",
      "Invalid response received <read coil status>.",
      // The coil table is the source of a pending 0Fh write: leave it alone.
      [] {
@@ -95,11 +96,12 @@ const Handler kHandlers[] = {
                     : checkBits(DB_Modbus.CoilStatusTable, DB_Modbus.CoilReadStart);
      },
      [] { DB_Modbus.CoilDataValid = true; }, nullptr, endReadChunk},
-    {0x02, "Valid response received <read input status>.",
+    {kReadInputStatus, "Valid response received <read input status>.",
      "Invalid response received <read input status>.",
      [] { return checkBits(DB_Modbus.InputStatusTable, DB_Modbus.InputStatusReadStart); },
      [] { DB_Modbus.InputStatusValid = true; }, nullptr, endReadChunk},
-    {0x03, "Valid response received <03h>.", "Invalid response received <read holding registers>.",
+    {kReadHoldingRegisters, "Valid response received <03h>.",
+     "Invalid response received <read holding registers>.",
      [] {
          if (!DB_Modbus.PresetArmed)
              return checkRegisters(DB_Modbus.HoldingRegisterTable, DB_Modbus.HoldingReadStart);
@@ -115,7 +117,8 @@ const Handler kHandlers[] = {
          if (DB_Modbus.Remaining == 0)
              DB_Modbus.RequestPending = false;
      }},
-    {0x04, "Valid response received <04h>.", "Invalid response received <read input registers>.",
+    {kReadInputRegisters, "Valid response received <04h>.",
+     "Invalid response received <read input registers>.",
      [] { return checkRegisters(DB_Modbus.InputRegisterTable, DB_Modbus.InputReadStart); },
      [] {
          DB_Modbus.InputRegistersValid = true;
@@ -132,7 +135,7 @@ const Handler kHandlers[] = {
          DB_Modbus.SingleCoilFailed = true;
      },
      endSingleWrite},
-    {0x06, "Valid response received <preset single register>.",
+    {kPresetSingleRegister, "Valid response received <preset single register>.",
      "Invalid response received <preset single register>.",
      [] { return checkValueEcho(DB_Modbus.SingleRegisterValue); },
      [] { DB_Modbus.SingleRegisterArmed = false; },
@@ -141,7 +144,7 @@ const Handler kHandlers[] = {
          DB_Modbus.SingleRegisterFailed = true;
      },
      endSingleWrite},
-    {0x0F, "Valid response received <force multiple coils>.",
+    {kForceMultipleCoils, "Valid response received <force multiple coils>.",
      "Invalid response received <force multiple coils>.", checkBlockEcho, nullptr,
      [] {
          DB_Modbus.CoilsArmed = false;
@@ -154,7 +157,7 @@ const Handler kHandlers[] = {
          DB_Modbus.CoilsArmed = false;
          Ports.StepDone = true;
      }},
-    {0x10, "Valid response received <10h>.",
+    {kPresetMultipleRegisters, "Valid response received <10h>.",
      "Invalid response received <preset multiple registers>.", checkBlockEcho, nullptr,
      [] {
          DB_Modbus.PresetArmed = false;
@@ -186,12 +189,12 @@ void runHandler(const Handler& h, Verdict verdict) {
         if (h.onValid)
             h.onValid();
         DB_Modbus.ErrorLatch &= uint16_t(~kInvalidResponseBit);
-        SetStatus(h.validText, 2);
+        SetStatus(h.validText, kValidStatus);
     } else if (verdict == Verdict::Invalid) {
         if (h.onInvalid)
             h.onInvalid();
-        RecordFailure(Ports.LastFunction, 1);
-        SetStatus(h.invalidText, 1);
+        RecordFailure(Ports.LastFunction, kInvalidResponse);
+        SetStatus(h.invalidText, kErrorStatus);
         ReportReadingMissed(h.invalidText);
     }
     h.always();
@@ -205,11 +208,11 @@ struct ExceptionText {
 };
 
 const ExceptionText kExceptions[] = {
-    {1, 2, "Exception response received <illegal function>."},
-    {2, 3, "Exception response received <data address>."},
-    {3, 4, "Exception response received <data value>."},
-    {6, 5, "Exception response received <busy>."},
-    {7, 6, "Exception response received <nack>."},
+    {kExIllegalFunction, kIllegalFunction, "Exception response received <illegal function>."},
+    {kExIllegalDataAddress, kIllegalDataAddress, "Exception response received <data address>."},
+    {kExIllegalDataValue, kIllegalDataValue, "Exception response received <data value>."},
+    {kExSlaveBusy, kSlaveBusy, "Exception response received <busy>."},
+    {kExNegativeAcknowledge, kNegativeAcknowledge, "Exception response received <nack>."},
 };
 
 struct Judged {
@@ -223,8 +226,8 @@ Judged handleException(int function) {
         if (const Handler* h = handlerFor(function)) {
             runHandler(*h, Verdict::Invalid);
         } else {
-            ErrorHook(5);
-            SetStatus("Fatal error. Invalid Rx state.", 1);
+            ErrorHook(kInvalidRxStateError);
+            SetStatus("Fatal error. Invalid Rx state.", kErrorStatus);
         }
         return {FrameOutcome::Invalid};
     }
@@ -237,7 +240,7 @@ Judged handleException(int function) {
         if (e.code != code)
             continue;
         RecordFailure(Ports.LastFunction, e.kind);
-        SetStatus(e.text, 1);
+        SetStatus(e.text, kErrorStatus);
         ReportReadingMissed(e.text);
     }
     return {FrameOutcome::Exception, code};
@@ -257,7 +260,8 @@ bool onlyEcho() {
         std::memcmp(Ports.RxBuffer, Ports.TxBuffer, size_t(sent)) != 0)
         return false;
     if (Ports.RxCount == sent)
-        return Ports.LastFunction != 0x05 && Ports.LastFunction != 0x06;
+        return Ports.LastFunction != kForceSingleCoil &&
+               Ports.LastFunction != kPresetSingleRegister;
     Ports.RxCount -= sent;
     std::memmove(Ports.RxBuffer, Ports.RxBuffer + sent, size_t(Ports.RxCount));
     return false;
@@ -267,8 +271,8 @@ bool onlyEcho() {
 // what it was.
 Judged handleAnswer() {
     if (!CrcCheck(Ports.RxBuffer, Ports.RxCount)) {
-        ErrorHook(6);
-        SetStatus("Receive CRC check failed.", 1);
+        ErrorHook(kCrcError);
+        SetStatus("Receive CRC check failed.", kErrorStatus);
         return {FrameOutcome::CrcFailed};
     }
     // The slave address is not compared: any slave's answer to the function
@@ -278,18 +282,18 @@ Judged handleAnswer() {
     if (function == state) {
         const Handler* h = handlerFor(state);
         if (!h) {
-            ErrorHook(5);
-            SetStatus("Fatal error. Invalid Rx state.", 1);
+            ErrorHook(kInvalidRxStateError);
+            SetStatus("Fatal error. Invalid Rx state.", kErrorStatus);
             return {FrameOutcome::Invalid};
         }
         const Verdict verdict = h->check();
         runHandler(*h, verdict);
         return {verdict == Verdict::Invalid ? FrameOutcome::Invalid : FrameOutcome::Valid};
     }
-    if (function == state + 0x80)
+    if (function == (state | kExceptionFlag))
         return handleException(state);
-    ErrorHook(7);
-    SetStatus("Unexpected response received.", 1);
+    ErrorHook(kUnexpectedResponseError);
+    SetStatus("Unexpected response received.", kErrorStatus);
     return {FrameOutcome::UnexpectedFunction};
 }
 

@@ -5,7 +5,8 @@
 #include <iterator>
 #include <string>
 
-#include "Driver_Modbus.h"
+#include "modbus/Driver_Modbus.h"
+#include "modbus/ProtocolCodes.h"
 
 namespace kestro {
 
@@ -57,26 +58,26 @@ bool blockFits(const Block& b) {
 // Fails what was asked of a block that cannot be served, so that nobody
 // waits for it: a read loses its valid flag, a write is disarmed and failed.
 void refuse(const Block& b, const std::string& why) {
-    SetStatus(std::string("Query <") + b.name + "> refused." + why, 1);
+    SetStatus(std::string("Query <") + b.name + "> refused." + why, kErrorStatus);
     Ports.StepDone = true;
     FailRequest(b.function);
 }
 
 std::string queryText(uint8_t function, int first, int n) {
     switch (function) {
-        case 0x01:
+        case kReadCoilStatus:
             return "Query <read coil status> issued..." + params(first, n);
-        case 0x02:
+        case kReadInputStatus:
             return "Query <read input status> issued..." + params(first, n);
-        case 0x03:
+        case kReadHoldingRegisters:
             return "Query <03h> issued...";
-        case 0x04:
+        case kReadInputRegisters:
             return "Query <04h> issued...";
-        case 0x05:
+        case kForceSingleCoil:
             return "Query <force single coil> issued..." + params(first, n);
-        case 0x06:
+        case kPresetSingleRegister:
             return "Query <preset single register> issued..." + params(first, n);
-        case 0x0F:
+        case kForceMultipleCoils:
             return "Query <force multiple coils> issued..." + params(first, n);
         default:
             return "Query <10h> issued...";
@@ -86,9 +87,9 @@ std::string queryText(uint8_t function, int first, int n) {
 // Puts the data of a write chunk into StagingBuffer; returns its byte count.
 int stageWriteData(uint8_t function, int first, int n) {
     uint8_t* out = Driver_Modbus.StagingBuffer;
-    if (function == 0x0F)
+    if (function == kForceMultipleCoils)
         return PackCoils(uint16_t(first), uint16_t(n), out);
-    if (function != 0x10)
+    if (function != kPresetMultipleRegisters)
         return 0;
     for (int i = 0; i < n; ++i) {
         const uint16_t value = DB_Modbus.PresetRegisterTable[first - 1 + i];
@@ -174,46 +175,48 @@ void buildSingleWriteState(uint8_t function, bool gate, uint16_t& count, uint16_
 void runBuilder(int state) {
     DbModbusState& db = DB_Modbus;
     switch (state) {
-        case 1:
-            buildChunk({0x01, "read coil status", "coil status table", db.CoilReadStart,
+        case kReadCoilStatus:
+            buildChunk({kReadCoilStatus, "read coil status", "coil status table", db.CoilReadStart,
                         db.CoilReadCount, 0, kStatusTablePoints, kMaxBitsPerRequest},
                        db.CoilReadCount != 0);
             break;
-        case 2:
-            buildChunk({0x02, "read input status", "input status table", db.InputStatusReadStart,
-                        db.InputStatusReadCount, 0, kStatusTablePoints, kMaxBitsPerRequest},
+        case kReadInputStatus:
+            buildChunk({kReadInputStatus, "read input status", "input status table",
+                        db.InputStatusReadStart, db.InputStatusReadCount, 0, kStatusTablePoints,
+                        kMaxBitsPerRequest},
                        db.InputStatusReadCount != 0);
             break;
-        case 3:
-            buildChunk(
-                {0x03, "read holding registers", "holding register table", db.HoldingReadStart,
-                 db.HoldingReadCount, 0, kRegisterTableSize, kMaxRegistersPerRequest},
-                db.HoldingReadCount != 0);
+        case kReadHoldingRegisters:
+            buildChunk({kReadHoldingRegisters, "read holding registers", "holding register table",
+                        db.HoldingReadStart, db.HoldingReadCount, 0, kRegisterTableSize,
+                        kMaxRegistersPerRequest},
+                       db.HoldingReadCount != 0);
             break;
-        case 4:
-            buildChunk({0x04, "read input registers", "input register table", db.InputReadStart,
-                        db.InputReadCount, 0, kRegisterTableSize, kMaxRegistersPerRequest},
+        case kReadInputRegisters:
+            buildChunk({kReadInputRegisters, "read input registers", "input register table",
+                        db.InputReadStart, db.InputReadCount, 0, kRegisterTableSize,
+                        kMaxRegistersPerRequest},
                        db.InputReadCount != 0);
             break;
-        case 5:
-            buildSingleWriteState(0x05, db.SingleCoilArmed, db.CoilWriteCount, db.CoilWriteStart,
-                                  db.SingleCoilValue ? 0xFF00 : 0x0000);
+        case kForceSingleCoil:
+            buildSingleWriteState(kForceSingleCoil, db.SingleCoilArmed, db.CoilWriteCount,
+                                  db.CoilWriteStart, db.SingleCoilValue ? 0xFF00 : 0x0000);
             break;
-        case 6:
-            buildSingleWriteState(0x06, db.SingleRegisterArmed, db.PresetCount, db.PresetStart,
-                                  db.SingleRegisterValue);
+        case kPresetSingleRegister:
+            buildSingleWriteState(kPresetSingleRegister, db.SingleRegisterArmed, db.PresetCount,
+                                  db.PresetStart, db.SingleRegisterValue);
             break;
-        case 15:
-            buildChunk(
-                {0x0F, "force multiple coils", "coil status table", db.CoilWriteStart,
-                 db.CoilWriteCount, db.CoilWriteStart - 1, kStatusTablePoints, kMaxBitsPerRequest},
-                db.CoilWriteCount != 0 && db.CoilsArmed);
+        case kForceMultipleCoils:
+            buildChunk({kForceMultipleCoils, "force multiple coils", "coil status table",
+                        db.CoilWriteStart, db.CoilWriteCount, db.CoilWriteStart - 1,
+                        kStatusTablePoints, kMaxBitsPerRequest},
+                       db.CoilWriteCount != 0 && db.CoilsArmed);
             break;
-        case 16:
-            buildChunk(
-                {0x10, "preset multiple registers", "preset register table", db.PresetStart,
-                 db.PresetCount, db.PresetStart - 1, kRegisterTableSize, kMaxRegistersPerRequest},
-                db.PresetCount != 0 && db.PresetArmed);
+        case kPresetMultipleRegisters:
+            buildChunk({kPresetMultipleRegisters, "preset multiple registers",
+                        "preset register table", db.PresetStart, db.PresetCount, db.PresetStart - 1,
+                        kRegisterTableSize, kMaxRegistersPerRequest},
+                       db.PresetCount != 0 && db.PresetArmed);
             break;
         default:
             break;
@@ -264,7 +267,7 @@ void TxStep() {
         return;
     }
     if (!isFunctionState(state)) {
-        ErrorHook(4);
+        ErrorHook(kInvalidTxStateError);
         ShowQueryStatus("Fatal error. Invalid Tx state.");
         // Reported once; the scan starts over instead of stalling here.
         enterState(0);
@@ -279,22 +282,22 @@ void TxStep() {
 
 void LoadRemaining() {
     switch (Ports.TxState) {
-        case 1:
+        case kReadCoilStatus:
             DB_Modbus.Remaining = DB_Modbus.CoilReadCount;
             break;
-        case 2:
+        case kReadInputStatus:
             DB_Modbus.Remaining = DB_Modbus.InputStatusReadCount;
             break;
-        case 3:
+        case kReadHoldingRegisters:
             DB_Modbus.Remaining = DB_Modbus.HoldingReadCount;
             break;
-        case 4:
+        case kReadInputRegisters:
             DB_Modbus.Remaining = DB_Modbus.InputReadCount;
             break;
-        case 15:
+        case kForceMultipleCoils:
             DB_Modbus.Remaining = DB_Modbus.CoilWriteCount;
             break;
-        case 16:
+        case kPresetMultipleRegisters:
             DB_Modbus.Remaining = DB_Modbus.PresetCount;
             break;
         default:

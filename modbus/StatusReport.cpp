@@ -1,5 +1,6 @@
 // The status line, the error hook and the error latch.
-#include "Driver_Modbus.h"
+#include "modbus/Driver_Modbus.h"
+#include "modbus/ProtocolCodes.h"
 
 namespace kestro {
 
@@ -61,24 +62,24 @@ void ShowQueryStatus(const std::string& text) {
 }
 
 void ReportReadingMissed(const std::string& reason) {
-    if (Ports.LastFunction == 0x04 && Host.readingMissed)
+    if (Ports.LastFunction == kReadInputRegisters && Host.readingMissed)
         Host.readingMissed(reason);
 }
 
 void RecordFailure(int function, int kind) {
     switch (function) {
-        case 0x01:
-        case 0x05:
+        case kReadCoilStatus:
+        case kForceSingleCoil:
             DB_Modbus.CoilDataValid = false;
             break;
-        case 0x02:
+        case kReadInputStatus:
             DB_Modbus.InputStatusValid = false;
             break;
-        case 0x03:
-        case 0x06:
+        case kReadHoldingRegisters:
+        case kPresetSingleRegister:
             DB_Modbus.HoldingRegistersValid = false;
             break;
-        case 0x04:
+        case kReadInputRegisters:
             DB_Modbus.InputRegistersValid = false;
             break;
         default:
@@ -90,7 +91,7 @@ void RecordFailure(int function, int kind) {
     if (DB_Modbus.ErrorLatch & bit)
         return;
     DB_Modbus.ErrorLatch |= bit;
-    ErrorHook(kind + 8);
+    ErrorHook(kind + kFirstFailureCode);
 }
 
 }  // namespace kestro

@@ -1,4 +1,4 @@
-#include "FileReplace.h"
+#include "platform/FileReplace.h"
 
 #include <QFile>
 #include <QFileInfo>

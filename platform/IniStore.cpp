@@ -1,10 +1,10 @@
-#include "IniStore.h"
+#include "platform/IniStore.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <limits>
 
-#include "FileReplace.h"
+#include "platform/FileReplace.h"
 
 namespace kestro {
 

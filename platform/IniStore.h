@@ -22,7 +22,7 @@
 #include <utility>
 #include <vector>
 
-#include "IniText.h"
+#include "platform/IniText.h"
 
 namespace kestro {
 

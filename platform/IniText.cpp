@@ -1,4 +1,4 @@
-#include "IniText.h"
+#include "platform/IniText.h"
 
 #include <QSet>
 #include <QStringDecoder>

@@ -10,7 +10,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "StatusLightController.h"
+#include "platform/core/StatusLightController.h"
 
 class QPainter;
 

@@ -1,4 +1,4 @@
-#include "PortAvailability.h"
+#include "platform/PortAvailability.h"
 
 #include <QtGlobal>
 

@@ -1,4 +1,4 @@
-#include "QtComPort.h"
+#include "platform/QtComPort.h"
 
 #include <QFile>
 #include <algorithm>

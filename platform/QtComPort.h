@@ -13,7 +13,7 @@
 #include <QString>
 #include <QTimer>
 
-#include "PortComponent.h"
+#include "modbus/PortComponent.h"
 #include "platform/PortEvents.h"
 
 namespace kestro {

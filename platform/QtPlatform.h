@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <memory>
 
-#include "Platform.h"
-#include "StatusLightController.h"
+#include "platform/core/Platform.h"
+#include "platform/core/StatusLightController.h"
 
 namespace kestro {
 

@@ -6,7 +6,7 @@
 #include <QDateTime>
 #include <QString>
 
-#include "NumberFormat.h"
+#include "platform/core/NumberFormat.h"
 
 namespace kestro {
 

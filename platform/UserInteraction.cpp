@@ -1,4 +1,4 @@
-#include "UserInteraction.h"
+#include "platform/UserInteraction.h"
 
 #include <QApplication>
 #include <QDir>

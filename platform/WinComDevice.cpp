@@ -1,4 +1,4 @@
-#include "WinComDevice.h"
+#include "platform/WinComDevice.h"
 
 #include <QString>
 

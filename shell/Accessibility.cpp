@@ -1,4 +1,4 @@
-#include "Accessibility.h"
+#include "shell/Accessibility.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
@@ -12,9 +12,9 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 
-#include "EventHook.h"
-#include "Lamp.h"
-#include "Main.h"
+#include "platform/Lamp.h"
+#include "shell/EventHook.h"
+#include "shell/Main.h"
 
 namespace kestro {
 

@@ -1,4 +1,4 @@
-#include "AnalyzerPicture.h"
+#include "shell/AnalyzerPicture.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,8 +1,8 @@
-#include "Comselect.h"
+#include "shell/Comselect.h"
 
-#include "PortAvailability.h"
-#include "PortMap.h"
-#include "WindowPlacement.h"
+#include "platform/PortAvailability.h"
+#include "platform/core/PortMap.h"
+#include "shell/WindowPlacement.h"
 
 namespace kestro {
 

@@ -3,8 +3,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 
-#include "Main.h"
-#include "UserInteraction.h"
+#include "platform/UserInteraction.h"
+#include "shell/Main.h"
 
 namespace kestro {
 

@@ -1,20 +1,20 @@
-#include "Main.h"
+#include "shell/Main.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QShowEvent>
 
-#include "Comselect.h"
-#include "Configuration.h"
-#include "Driver_Modbus.h"
-#include "Lamp.h"
-#include "LiveReadings.h"
-#include "Ports.h"
-#include "Regional.h"
-#include "UserInteraction.h"
-#include "WindowPlacement.h"
+#include "config/Configuration.h"
+#include "device/LiveReadings.h"
 #include "device/ReadingsSource.h"
+#include "modbus/Driver_Modbus.h"
+#include "modbus/Ports.h"
+#include "platform/Lamp.h"
 #include "platform/LocalClock.h"
+#include "platform/Regional.h"
+#include "platform/UserInteraction.h"
+#include "shell/Comselect.h"
+#include "shell/WindowPlacement.h"
 #include "tools/recorder/RecordingControl.h"
 #include "tools/report/ReportControl.h"
 #include "tools/traffic/TrafficWindow.h"
@@ -93,7 +93,7 @@ void TfrmMain::FormShow() {
     ReadSettings();
     // A file that fails to load counts as one that could not be loaded: with
     // the commands off, nothing can save an empty record over it.
-    if (CheckConfigFile(CurrentConfigFile()) != 0 || !ReadConfigFile())
+    if (CheckConfigFile(CurrentConfigFile()) != kConfigValid || !ReadConfigFile())
         DisableConfigCommands();
     siCalibration->menuAction()->setEnabled(false);
     FullMode = false;

@@ -15,11 +15,6 @@
 #include <memory>
 #include <string>
 
-#include "LinkHost.h"
-#include "MainState.h"
-#include "Platform.h"
-#include "SettingsLocation.h"
-#include "WindowTimer.h"
 #include "device/ReadingsFeed.h"
 #include "modbus/FrameFeed.h"
 #include "tools/traffic/TrafficLog.h"

@@ -3,11 +3,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-#include "EventHook.h"
-#include "Main.h"
-#include "MenuAccessKeys.h"
-#include "Program.h"
-#include "StatusWin.h"
+#include "shell/EventHook.h"
+#include "shell/Main.h"
+#include "shell/MenuAccessKeys.h"
+#include "shell/Program.h"
+#include "shell/StatusWin.h"
 
 namespace kestro {
 

@@ -2,10 +2,10 @@
 // field that names the analyzer the master talks to.
 #include <QLineEdit>
 
-#include "DB_Modbus.h"
-#include "DeviceCommands.h"
-#include "Main.h"
-#include "UserInteraction.h"
+#include "device/DeviceCommands.h"
+#include "modbus/DB_Modbus.h"
+#include "platform/UserInteraction.h"
+#include "shell/Main.h"
 
 namespace kestro {
 

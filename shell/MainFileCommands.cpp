@@ -3,10 +3,10 @@
 // goes to, with the offer to save unsaved changes first.
 #include <QFileInfo>
 
-#include "Configuration.h"
-#include "DeviceCommands.h"
-#include "Main.h"
-#include "UserInteraction.h"
+#include "config/Configuration.h"
+#include "device/DeviceCommands.h"
+#include "platform/UserInteraction.h"
+#include "shell/Main.h"
 
 namespace kestro {
 
@@ -107,7 +107,7 @@ void TfrmMain::OpenConfig() {
     if (!chosen)
         return;
     switch (CheckConfigFile(*chosen)) {
-        case 0: {
+        case kConfigValid: {
             // A load that stops at a bad number changes nothing, and the
             // current file stays the one Config came from: a later Save
             // must not write that record over the file that failed to load.
@@ -117,7 +117,7 @@ void TfrmMain::OpenConfig() {
                 before.restore();
             break;
         }
-        case 1:
+        case kConfigMissing:
             NewConfig(*chosen);
             break;
         default:

@@ -1,9 +1,9 @@
 // The settings file Kestro.ini of the main window: the eight settings and
 // the [PORTS] map of port numbers to devices.
-#include "Main.h"
-#include "PortMap.h"
-#include "SettingsFile.h"
-#include "UserInteraction.h"
+#include "config/SettingsFile.h"
+#include "platform/UserInteraction.h"
+#include "platform/core/PortMap.h"
+#include "shell/Main.h"
 
 namespace kestro {
 

@@ -1,9 +1,7 @@
-#include "MainState.h"
+#include "shell/MainState.h"
 
 namespace kestro {
 
-IniRecord Settings;
-bool ConfigSaved = false;
 bool FullMode = false;
 
 }  // namespace kestro

@@ -1,35 +1,11 @@
 #pragma once
-// Program settings, the unsaved-changes flag and full mode: the state of
-// unit Main that the other units read and change.
+// Full mode, the main window's own state, beside the settings and the
+// unsaved-changes flag that the other units share.
 
-#include <QString>
-#include <cstdint>
+#include "config/ProgramSettings.h"
 
 namespace kestro {
 
-struct PortRecord {
-    QString Name;
-    int32_t PortNumber = 0;
-    QString Baud;
-    QString Data;
-    QString Stop;
-    QString Parity;
-    QString Interface;
-};
-
-struct IniRecord {
-    PortRecord Port;
-    QString FileName;  // current configuration file, without folder
-    QString Path;      // its folder, with a trailing separator
-};
-
-extern IniRecord Settings;
-extern bool ConfigSaved;
 extern bool FullMode;
-
-// The current configuration file: Path followed directly by FileName.
-inline QString CurrentConfigFile() {
-    return Settings.Path + Settings.FileName;
-}
 
 }  // namespace kestro

@@ -1,4 +1,4 @@
-#include "MenuAccessKeys.h"
+#include "shell/MenuAccessKeys.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <QShortcutEvent>
 
-#include "EventHook.h"
+#include "shell/EventHook.h"
 
 namespace kestro {
 

@@ -1,6 +1,6 @@
-#include "Program.h"
+#include "shell/Program.h"
 
-#include "Accessibility.h"
+#include "shell/Accessibility.h"
 
 namespace kestro {
 

@@ -8,11 +8,11 @@
 #include <QString>
 #include <memory>
 
-#include "Calibrate.h"
-#include "EUnits.h"
-#include "Main.h"
-#include "QtPlatform.h"
-#include "StatusWin.h"
+#include "dialogs/Calibrate.h"
+#include "dialogs/EUnits.h"
+#include "platform/QtPlatform.h"
+#include "shell/Main.h"
+#include "shell/StatusWin.h"
 
 namespace kestro {
 

@@ -6,11 +6,11 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "Comselect.h"
-#include "Main.h"
-#include "StatusWin.h"
-#include "UserInteraction.h"
-#include "VirtualPlatform.h"
+#include "platform/UserInteraction.h"
+#include "platform/virtual/VirtualPlatform.h"
+#include "shell/Comselect.h"
+#include "shell/Main.h"
+#include "shell/StatusWin.h"
 
 using namespace kestro;
 

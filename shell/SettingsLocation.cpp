@@ -1,4 +1,4 @@
-#include "SettingsLocation.h"
+#include "shell/SettingsLocation.h"
 
 #include <QDir>
 #include <QFile>

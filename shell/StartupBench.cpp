@@ -19,10 +19,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "Comselect.h"
-#include "Crc.h"
-#include "Program.h"
-#include "QtPlatform.h"
+#include "modbus/Crc.h"
+#include "platform/QtPlatform.h"
+#include "shell/Comselect.h"
+#include "shell/Program.h"
 
 using namespace kestro;
 

@@ -1,6 +1,6 @@
-#include "StatusWin.h"
+#include "shell/StatusWin.h"
 
-#include "WindowPlacement.h"
+#include "shell/WindowPlacement.h"
 
 namespace kestro {
 

@@ -2,7 +2,7 @@
 // The frame of the shell's dialogs. They are centred on the screen with
 // CentreOnScreen of the dialogs' common frame (FixedDialog.h).
 
-#include "FixedDialog.h"
+#include "dialogs/FixedDialog.h"
 
 class QWidget;
 

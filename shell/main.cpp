@@ -1,8 +1,8 @@
 // Program entry: no arguments are read; Kestro.ini is the only setting.
 #include <QApplication>
 
-#include "Program.h"
-#include "QtPlatform.h"
+#include "platform/QtPlatform.h"
+#include "shell/Program.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -1,4 +1,4 @@
-#include "AnswerShaper.h"
+#include "sim/AnswerShaper.h"
 
 #include <algorithm>
 

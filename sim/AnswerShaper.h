@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "Event.h"
-#include "Options.h"
+#include "sim/Options.h"
+#include "sim/model/Event.h"
 
 namespace kestro::sim {
 

@@ -1,4 +1,4 @@
-#include "EventLog.h"
+#include "sim/EventLog.h"
 
 #include <cstdio>
 

@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-#include "Event.h"
+#include "sim/model/Event.h"
 
 namespace kestro::sim {
 

@@ -1,9 +1,9 @@
-#include "ModbusServer.h"
+#include "sim/ModbusServer.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "RegisterMap.h"
+#include "device/RegisterMap.h"
 
 namespace kestro::sim {
 

@@ -9,8 +9,8 @@
 #include <chrono>
 #include <string>
 
-#include "DeviceModel.h"
-#include "EventLog.h"
+#include "sim/EventLog.h"
+#include "sim/model/DeviceModel.h"
 
 namespace kestro::sim {
 

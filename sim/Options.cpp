@@ -1,4 +1,4 @@
-#include "Options.h"
+#include "sim/Options.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "DeviceClock.h"
-#include "Measurement.h"
+#include "sim/model/DeviceClock.h"
+#include "sim/model/Measurement.h"
 
 namespace kestro::sim {
 

@@ -1,4 +1,4 @@
-#include "PtyLink.h"
+#include "sim/PtyLink.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "Relay.h"
+#include "sim/Relay.h"
 
 #include <poll.h>
 #include <termios.h>

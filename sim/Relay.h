@@ -12,9 +12,9 @@
 #include <deque>
 #include <vector>
 
-#include "AnswerShaper.h"
-#include "EventLog.h"
-#include "Options.h"
+#include "sim/AnswerShaper.h"
+#include "sim/EventLog.h"
+#include "sim/Options.h"
 
 namespace kestro::sim {
 

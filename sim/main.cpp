@@ -10,13 +10,13 @@
 #include <random>
 #include <thread>
 
-#include "DeviceModel.h"
-#include "EventLog.h"
-#include "ModbusServer.h"
-#include "Options.h"
-#include "PtyLink.h"
-#include "Relay.h"
+#include "sim/EventLog.h"
+#include "sim/ModbusServer.h"
+#include "sim/Options.h"
+#include "sim/PtyLink.h"
+#include "sim/Relay.h"
 #include "sim/TcpBridge.h"
+#include "sim/model/DeviceModel.h"
 
 using namespace kestro::sim;
 

@@ -1,4 +1,4 @@
-#include "NumberFormat.h"
+#include "platform/core/NumberFormat.h"
 
 #include <charconv>
 #include <cmath>

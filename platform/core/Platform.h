@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "LinkHost.h"
-#include "WindowTimer.h"
+#include "modbus/LinkHost.h"
+#include "platform/core/WindowTimer.h"
 
 namespace kestro {
 

@@ -1,4 +1,4 @@
-#include "PortMap.h"
+#include "platform/core/PortMap.h"
 
 #include <cctype>
 #include <map>

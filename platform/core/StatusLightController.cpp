@@ -1,4 +1,4 @@
-#include "StatusLightController.h"
+#include "platform/core/StatusLightController.h"
 
 namespace kestro {
 

@@ -2,8 +2,8 @@
 // Drives a transmit and a receive lamp from a port's traffic: a lamp lights
 // when bytes go out or come in and goes dark after its off time-out.
 
-#include "LinkHost.h"
-#include "PortComponent.h"
+#include "modbus/LinkHost.h"
+#include "modbus/PortComponent.h"
 
 namespace kestro {
 

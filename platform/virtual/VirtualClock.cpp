@@ -1,4 +1,4 @@
-#include "VirtualClock.h"
+#include "platform/virtual/VirtualClock.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "VirtualPlatform.h"
+#include "platform/virtual/VirtualPlatform.h"
 
 namespace kestro {
 

@@ -5,10 +5,10 @@
 #include <functional>
 #include <memory>
 
-#include "Platform.h"
-#include "StatusLightController.h"
-#include "VirtualClock.h"
-#include "VirtualPort.h"
+#include "platform/core/Platform.h"
+#include "platform/core/StatusLightController.h"
+#include "platform/virtual/VirtualClock.h"
+#include "platform/virtual/VirtualPort.h"
 
 namespace kestro {
 

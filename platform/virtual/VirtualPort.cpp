@@ -1,4 +1,4 @@
-#include "VirtualPort.h"
+#include "platform/virtual/VirtualPort.h"
 
 #include <algorithm>
 

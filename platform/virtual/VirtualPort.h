@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "PortComponent.h"
-#include "VirtualClock.h"
+#include "modbus/PortComponent.h"
+#include "platform/virtual/VirtualClock.h"
 
 namespace kestro {
 

@@ -1,8 +1,8 @@
-#include "DeviceClock.h"
+#include "sim/model/DeviceClock.h"
 
 #include <cstdio>
 
-#include "Encoding.h"
+#include "sim/model/Encoding.h"
 
 namespace kestro::sim {
 

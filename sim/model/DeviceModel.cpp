@@ -1,9 +1,9 @@
-#include "DeviceModel.h"
+#include "sim/model/DeviceModel.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "Encoding.h"
+#include "sim/model/Encoding.h"
 
 namespace kestro::sim {
 

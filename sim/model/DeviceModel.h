@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "DeviceClock.h"
-#include "Event.h"
-#include "Measurement.h"
-#include "Pdu.h"
-#include "RegisterMap.h"
+#include "device/RegisterMap.h"
+#include "sim/model/DeviceClock.h"
+#include "sim/model/Event.h"
+#include "sim/model/Measurement.h"
+#include "sim/model/Pdu.h"
 
 namespace kestro::sim {
 

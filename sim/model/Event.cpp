@@ -1,4 +1,4 @@
-#include "Event.h"
+#include "sim/model/Event.h"
 
 #include <cmath>
 #include <cstdio>

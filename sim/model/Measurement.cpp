@@ -1,4 +1,4 @@
-#include "Measurement.h"
+#include "sim/model/Measurement.h"
 
 #include <cmath>
 

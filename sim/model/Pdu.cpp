@@ -1,4 +1,4 @@
-#include "Pdu.h"
+#include "sim/model/Pdu.h"
 
 namespace kestro::sim {
 

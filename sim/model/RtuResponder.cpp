@@ -1,8 +1,8 @@
-#include "RtuResponder.h"
+#include "sim/model/RtuResponder.h"
 
 #include <algorithm>
 
-#include "Crc.h"
+#include "modbus/Crc.h"
 
 namespace kestro::sim {
 

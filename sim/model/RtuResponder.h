@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
-#include "DeviceModel.h"
-#include "VirtualClock.h"
-#include "VirtualPort.h"
+#include "platform/virtual/VirtualClock.h"
+#include "platform/virtual/VirtualPort.h"
+#include "sim/model/DeviceModel.h"
 
 namespace kestro::sim {
 

@@ -1,4 +1,4 @@
-#include "AccessibilityFixture.h"
+#include "tests/accessibility/AccessibilityFixture.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -9,8 +9,8 @@
 #include <QSpinBox>
 #include <QTest>
 
-#include "Accessibility.h"
-#include "Comselect.h"
+#include "shell/Accessibility.h"
+#include "shell/Comselect.h"
 
 namespace kestro::test {
 

@@ -12,9 +12,9 @@
 #include <memory>
 #include <ostream>
 
-#include "Main.h"
-#include "ScriptedInteraction.h"
-#include "VirtualPlatform.h"
+#include "platform/virtual/VirtualPlatform.h"
+#include "shell/Main.h"
+#include "tests/support/ScriptedInteraction.h"
 
 // Texts in test failures as text.
 inline void PrintTo(const QString& text, std::ostream* os) {

@@ -9,12 +9,12 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "AccessibilityFixture.h"
-#include "Calibrate.h"
-#include "Comselect.h"
-#include "DeviceCommands.h"
-#include "EUnits.h"
-#include "StatusWin.h"
+#include "device/DeviceCommands.h"
+#include "dialogs/Calibrate.h"
+#include "dialogs/EUnits.h"
+#include "shell/Comselect.h"
+#include "shell/StatusWin.h"
+#include "tests/accessibility/AccessibilityFixture.h"
 
 namespace kestro::test {
 namespace {

@@ -4,14 +4,14 @@
 #include <QLabel>
 #include <QRegularExpression>
 
-#include "AccessibilityFixture.h"
-#include "Calibrate.h"
-#include "Comselect.h"
-#include "Configuration.h"
-#include "DeviceCommands.h"
-#include "EUnits.h"
-#include "Lamp.h"
-#include "StatusWin.h"
+#include "config/Configuration.h"
+#include "device/DeviceCommands.h"
+#include "dialogs/Calibrate.h"
+#include "dialogs/EUnits.h"
+#include "platform/Lamp.h"
+#include "shell/Comselect.h"
+#include "shell/StatusWin.h"
+#include "tests/accessibility/AccessibilityFixture.h"
 
 namespace kestro::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "CommandsFixture.h"
+#include "tests/commands/CommandsFixture.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -8,10 +8,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include "DeviceCommands.h"
-#include "Driver_Modbus.h"
-#include "Program.h"
-#include "Regional.h"
+#include "device/DeviceCommands.h"
+#include "modbus/Driver_Modbus.h"
+#include "platform/Regional.h"
+#include "shell/Program.h"
 
 namespace kestro::test {
 

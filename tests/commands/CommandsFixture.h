@@ -11,17 +11,17 @@
 #include <optional>
 #include <ostream>
 
-#include "Calibrate.h"
-#include "Configuration.h"
-#include "DeviceModel.h"
-#include "EUnits.h"
-#include "Locales.h"
-#include "RtuResponder.h"
-#include "SampleRecords.h"
-#include "ShellFixture.h"
-#include "StatusWin.h"
-#include "WhileShown.h"
-#include "WireWrites.h"
+#include "config/Configuration.h"
+#include "dialogs/Calibrate.h"
+#include "dialogs/EUnits.h"
+#include "shell/StatusWin.h"
+#include "sim/model/DeviceModel.h"
+#include "sim/model/RtuResponder.h"
+#include "tests/dialogs/WireWrites.h"
+#include "tests/shell/ShellFixture.h"
+#include "tests/support/Locales.h"
+#include "tests/support/SampleRecords.h"
+#include "tests/support/WhileShown.h"
 
 class QDialog;
 

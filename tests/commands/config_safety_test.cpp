@@ -18,9 +18,9 @@
 #include <unistd.h>
 #endif
 
-#include "CommandsFixture.h"
 #include "device/DeviceCommands.h"
 #include "modbus/Driver_Modbus.h"
+#include "tests/commands/CommandsFixture.h"
 
 namespace kestro::test {
 namespace {

@@ -6,9 +6,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "CommandsFixture.h"
-#include "DeviceCommands.h"
-#include "Driver_Modbus.h"
+#include "device/DeviceCommands.h"
+#include "modbus/Driver_Modbus.h"
+#include "tests/commands/CommandsFixture.h"
 
 namespace kestro::test {
 namespace {

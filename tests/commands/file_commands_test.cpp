@@ -3,7 +3,7 @@
 // failure leaves as it was.
 #include <QFile>
 
-#include "CommandsFixture.h"
+#include "tests/commands/CommandsFixture.h"
 
 namespace kestro::test {
 namespace {

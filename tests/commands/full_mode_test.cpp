@@ -3,8 +3,8 @@
 #include <QKeyEvent>
 #include <QTest>
 
-#include "CommandsFixture.h"
-#include "EventHook.h"
+#include "shell/EventHook.h"
+#include "tests/commands/CommandsFixture.h"
 
 namespace kestro::test {
 namespace {

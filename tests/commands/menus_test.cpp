@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "CommandsFixture.h"
+#include "tests/commands/CommandsFixture.h"
 
 namespace kestro::test {
 namespace {

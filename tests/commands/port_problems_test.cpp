@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <ostream>
 
-#include "CommandsFixture.h"
 #include "modbus/Driver_Modbus.h"
+#include "tests/commands/CommandsFixture.h"
 
 namespace kestro::test {
 namespace {

@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "CommandsFixture.h"
-#include "Utility.h"
+#include "device/Utility.h"
+#include "tests/commands/CommandsFixture.h"
 
 namespace kestro::test {
 namespace {

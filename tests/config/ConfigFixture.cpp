@@ -1,4 +1,4 @@
-#include "ConfigFixture.h"
+#include "tests/config/ConfigFixture.h"
 
 #include <QFile>
 

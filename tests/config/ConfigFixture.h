@@ -12,11 +12,11 @@
 #include <optional>
 #include <vector>
 
-#include "Configuration.h"
-#include "Locales.h"
-#include "MainState.h"
-#include "SampleRecords.h"
-#include "ScriptedInteraction.h"
+#include "config/Configuration.h"
+#include "shell/MainState.h"
+#include "tests/support/Locales.h"
+#include "tests/support/SampleRecords.h"
+#include "tests/support/ScriptedInteraction.h"
 
 namespace kestro::test {
 

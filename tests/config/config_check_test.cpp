@@ -5,7 +5,7 @@
 #include <QFile>
 #include <random>
 
-#include "ConfigFixture.h"
+#include "tests/config/ConfigFixture.h"
 
 namespace kestro::test {
 namespace {

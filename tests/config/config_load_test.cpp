@@ -3,7 +3,7 @@
 
 #include <QFile>
 
-#include "ConfigFixture.h"
+#include "tests/config/ConfigFixture.h"
 
 namespace kestro::test {
 namespace {

@@ -12,7 +12,7 @@
 #include <csignal>
 #include <functional>
 
-#include "ConfigFixture.h"
+#include "tests/config/ConfigFixture.h"
 
 namespace kestro::test {
 namespace {

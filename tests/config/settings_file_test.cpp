@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "SettingsFile.h"
+#include "config/SettingsFile.h"
 
 namespace kestro {
 namespace {

@@ -1,4 +1,4 @@
-#include "DialogFixture.h"
+#include "tests/dialogs/DialogFixture.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "DeviceCommands.h"
-#include "Driver_Modbus.h"
-#include "MainState.h"
-#include "Regional.h"
+#include "device/DeviceCommands.h"
+#include "modbus/Driver_Modbus.h"
+#include "platform/Regional.h"
+#include "shell/MainState.h"
 
 namespace kestro::test {
 

@@ -14,14 +14,14 @@
 #include <optional>
 #include <vector>
 
-#include "Configuration.h"
-#include "DeviceModel.h"
-#include "EngineHarness.h"
-#include "Locales.h"
-#include "RtuResponder.h"
-#include "SampleRecords.h"
-#include "ScriptedInteraction.h"
-#include "WireWrites.h"
+#include "config/Configuration.h"
+#include "sim/model/DeviceModel.h"
+#include "sim/model/RtuResponder.h"
+#include "tests/dialogs/WireWrites.h"
+#include "tests/support/Locales.h"
+#include "tests/support/SampleRecords.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/core/EngineHarness.h"
 
 class QDialog;
 

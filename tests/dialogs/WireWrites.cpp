@@ -1,4 +1,4 @@
-#include "WireWrites.h"
+#include "tests/dialogs/WireWrites.h"
 
 #include <cstddef>
 

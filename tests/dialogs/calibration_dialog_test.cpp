@@ -5,10 +5,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "Calibrate.h"
-#include "DialogFixture.h"
-#include "MainState.h"
-#include "Regional.h"
+#include "dialogs/Calibrate.h"
+#include "platform/Regional.h"
+#include "shell/MainState.h"
+#include "tests/dialogs/DialogFixture.h"
 
 namespace kestro::test {
 namespace {

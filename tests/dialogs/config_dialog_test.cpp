@@ -7,10 +7,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "DialogFixture.h"
-#include "EUnits.h"
-#include "MainState.h"
-#include "Regional.h"
+#include "dialogs/EUnits.h"
+#include "platform/Regional.h"
+#include "shell/MainState.h"
+#include "tests/dialogs/DialogFixture.h"
 
 namespace kestro::test {
 namespace {

@@ -4,14 +4,14 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-#include "Calibrate.h"
-#include "Crc.h"
-#include "DeviceCommands.h"
-#include "DialogFixture.h"
-#include "Driver_Modbus.h"
-#include "EUnits.h"
-#include "MainState.h"
-#include "Regional.h"
+#include "device/DeviceCommands.h"
+#include "dialogs/Calibrate.h"
+#include "dialogs/EUnits.h"
+#include "modbus/Crc.h"
+#include "modbus/Driver_Modbus.h"
+#include "platform/Regional.h"
+#include "shell/MainState.h"
+#include "tests/dialogs/DialogFixture.h"
 
 namespace kestro::test {
 namespace {

@@ -9,10 +9,10 @@
 #include <QLabel>
 #include <QListWidget>
 
-#include "Calibrate.h"
-#include "DeviceCommands.h"
-#include "DialogFixture.h"
-#include "EUnits.h"
+#include "device/DeviceCommands.h"
+#include "dialogs/Calibrate.h"
+#include "dialogs/EUnits.h"
+#include "tests/dialogs/DialogFixture.h"
 
 namespace kestro::test {
 namespace {

@@ -5,10 +5,10 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "DB_Modbus.h"
-#include "DeviceCommands.h"
-#include "Ports.h"
-#include "WakeCounter.h"
+#include "device/DeviceCommands.h"
+#include "modbus/DB_Modbus.h"
+#include "modbus/Ports.h"
+#include "tests/support/WakeCounter.h"
 
 namespace kestro::test {
 namespace {

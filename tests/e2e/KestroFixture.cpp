@@ -1,12 +1,12 @@
-#include "KestroFixture.h"
+#include "tests/e2e/KestroFixture.h"
 
 #include <QFile>
 #include <QTest>
 
-#include "Comselect.h"
-#include "Configuration.h"
-#include "MainState.h"
-#include "PortMap.h"
+#include "config/Configuration.h"
+#include "platform/core/PortMap.h"
+#include "shell/Comselect.h"
+#include "shell/MainState.h"
 
 namespace kestro::test {
 

@@ -11,13 +11,13 @@
 #include <memory>
 #include <optional>
 
-#include "Locales.h"
-#include "Main.h"
-#include "Program.h"
-#include "QtPlatform.h"
-#include "ScriptedInteraction.h"
-#include "SimulatorProcess.h"
-#include "StatusWatch.h"
+#include "platform/QtPlatform.h"
+#include "shell/Main.h"
+#include "shell/Program.h"
+#include "tests/support/Locales.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/SimulatorProcess.h"
+#include "tests/support/StatusWatch.h"
 
 namespace kestro::test {
 

@@ -13,11 +13,11 @@
 #include <QTimer>
 #include <functional>
 
-#include "Configuration.h"
-#include "KestroFixture.h"
-#include "MainState.h"
-#include "Waiting.h"
-#include "WhileShown.h"
+#include "config/Configuration.h"
+#include "shell/MainState.h"
+#include "tests/e2e/KestroFixture.h"
+#include "tests/support/Waiting.h"
+#include "tests/support/WhileShown.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -2,7 +2,7 @@
 // status text, and the scan goes on through every one of them.
 #include <ostream>
 
-#include "KestroFixture.h"
+#include "tests/e2e/KestroFixture.h"
 
 using namespace kestro::test;
 

@@ -4,9 +4,9 @@
 #include <QLineEdit>
 #include <cmath>
 
-#include "DeviceModel.h"
-#include "KestroFixture.h"
-#include "Lamp.h"
+#include "platform/Lamp.h"
+#include "sim/model/DeviceModel.h"
+#include "tests/e2e/KestroFixture.h"
 
 using namespace kestro;
 using namespace kestro::test;

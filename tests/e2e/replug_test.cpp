@@ -1,8 +1,8 @@
 // The adapter unplugged and plugged in again: the simulator dies without a
 // word and a new one takes the same link.
-#include "KestroFixture.h"
-#include "Waiting.h"
-#include "WakeCounter.h"
+#include "tests/e2e/KestroFixture.h"
+#include "tests/support/Waiting.h"
+#include "tests/support/WakeCounter.h"
 
 using namespace kestro::test;
 

@@ -7,8 +7,8 @@
 #include <QFile>
 #include <vector>
 
-#include "KestroFixture.h"
-#include "Waiting.h"
+#include "tests/e2e/KestroFixture.h"
+#include "tests/support/Waiting.h"
 
 using namespace kestro::test;
 

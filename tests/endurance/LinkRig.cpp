@@ -1,14 +1,14 @@
-#include "LinkRig.h"
+#include "tests/endurance/LinkRig.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
 
-#include "Comselect.h"
-#include "Configuration.h"
-#include "Main.h"
-#include "MainState.h"
-#include "PortMap.h"
+#include "config/Configuration.h"
+#include "platform/core/PortMap.h"
+#include "shell/Comselect.h"
+#include "shell/Main.h"
+#include "shell/MainState.h"
 
 namespace kestro::endurance {
 

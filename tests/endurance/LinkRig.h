@@ -12,11 +12,11 @@
 #include <QTimer>
 #include <memory>
 
-#include "Program.h"
-#include "QtPlatform.h"
-#include "ScriptedInteraction.h"
-#include "SimulatorProcess.h"
-#include "Waiting.h"
+#include "platform/QtPlatform.h"
+#include "shell/Program.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/SimulatorProcess.h"
+#include "tests/support/Waiting.h"
 
 namespace kestro::endurance {
 

@@ -13,8 +13,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "CpuTime.h"
-#include "LinkRig.h"
+#include "tests/endurance/LinkRig.h"
+#include "tests/support/core/CpuTime.h"
 
 using namespace kestro::endurance;
 

@@ -25,11 +25,11 @@
 #include <random>
 #include <utility>
 
-#include "Configuration.h"
-#include "FileReplace.h"
-#include "MainState.h"
-#include "SettingsFile.h"
-#include "UserInteraction.h"
+#include "config/Configuration.h"
+#include "config/SettingsFile.h"
+#include "platform/FileReplace.h"
+#include "platform/UserInteraction.h"
+#include "shell/MainState.h"
 
 using namespace kestro;
 

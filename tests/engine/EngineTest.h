@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "Driver_Modbus.h"
-#include "EngineHarness.h"
+#include "modbus/Driver_Modbus.h"
+#include "tests/support/core/EngineHarness.h"
 
 namespace kestro::test {
 

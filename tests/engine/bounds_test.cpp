@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "EngineTest.h"
+#include "tests/engine/EngineTest.h"
 
 using namespace kestro;
 using namespace kestro::test;

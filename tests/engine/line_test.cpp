@@ -2,7 +2,7 @@
 // some adapters hear their own transmission.
 #include <ostream>
 
-#include "EngineTest.h"
+#include "tests/engine/EngineTest.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -4,8 +4,8 @@
 // master in chunks of 16 bytes, each when its last byte has arrived.
 #include <tuple>
 
-#include "EngineTest.h"
 #include "modbus/FrameObserver.h"
+#include "tests/engine/EngineTest.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -2,8 +2,8 @@
 // shows on the status line.
 #include <algorithm>
 
-#include "Crc.h"
-#include "EngineTest.h"
+#include "modbus/Crc.h"
+#include "tests/engine/EngineTest.h"
 
 using namespace kestro;
 using namespace kestro::test;

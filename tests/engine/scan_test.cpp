@@ -3,8 +3,8 @@
 #include <functional>
 #include <numeric>
 
-#include "Crc.h"
-#include "EngineTest.h"
+#include "modbus/Crc.h"
+#include "tests/engine/EngineTest.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -1,4 +1,4 @@
-#include "IniFixture.h"
+#include "tests/inistore/IniFixture.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include "IniStore.h"
+#include "platform/IniStore.h"
 
 namespace kestro::test {
 

@@ -11,8 +11,8 @@
 #include <csignal>
 #include <random>
 
-#include "FileReplace.h"
-#include "IniFixture.h"
+#include "platform/FileReplace.h"
+#include "tests/inistore/IniFixture.h"
 
 namespace kestro::test {
 namespace {

@@ -1,7 +1,7 @@
 // Reading: names with blanks in any letter case, defaults for what is
 // missing, integers, and the line forms the store meets in the field.
 
-#include "IniFixture.h"
+#include "tests/inistore/IniFixture.h"
 
 namespace kestro::test {
 namespace {

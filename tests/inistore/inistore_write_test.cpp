@@ -2,7 +2,7 @@
 // and sections added where they belong, and values that could break the
 // line structure written so that they read back unchanged.
 
-#include "IniFixture.h"
+#include "tests/inistore/IniFixture.h"
 
 namespace kestro::test {
 namespace {

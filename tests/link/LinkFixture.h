@@ -6,10 +6,10 @@
 
 #include <vector>
 
-#include "Crc.h"
-#include "Driver_Modbus.h"
-#include "StatusRecorder.h"
-#include "VirtualPlatform.h"
+#include "modbus/Crc.h"
+#include "modbus/Driver_Modbus.h"
+#include "platform/virtual/VirtualPlatform.h"
+#include "tests/support/core/StatusRecorder.h"
 
 namespace kestro::test {
 

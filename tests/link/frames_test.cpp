@@ -1,5 +1,5 @@
 // Request layouts of the eight function codes, as they reach the wire.
-#include "LinkFixture.h"
+#include "tests/link/LinkFixture.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -1,6 +1,6 @@
 #include <optional>
 
-#include "LinkFixture.h"
+#include "tests/link/LinkFixture.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -1,6 +1,6 @@
 #include <random>
 
-#include "LinkFixture.h"
+#include "tests/link/LinkFixture.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -1,4 +1,4 @@
-#include "LinkFixture.h"
+#include "tests/link/LinkFixture.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -9,10 +9,10 @@
 #include <cstring>
 #include <memory>
 
-#include "EngineHarness.h"
-#include "Locales.h"
-#include "Main.h"
-#include "ScriptedInteraction.h"
+#include "shell/Main.h"
+#include "tests/support/Locales.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/core/EngineHarness.h"
 
 namespace kestro::test {
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "Driver_Modbus.h"
-#include "InputRegisters.h"
-#include "Lamp.h"
-#include "LiveFixture.h"
-#include "LiveReadings.h"
+#include "device/LiveReadings.h"
+#include "modbus/Driver_Modbus.h"
+#include "platform/Lamp.h"
+#include "tests/live/InputRegisters.h"
+#include "tests/live/LiveFixture.h"
 
 namespace kestro::test {
 namespace {

@@ -9,11 +9,11 @@
 #include <QRegularExpression>
 #include <QStyle>
 
-#include "Comselect.h"
-#include "DB_Modbus.h"
-#include "InputRegisters.h"
-#include "Lamp.h"
-#include "LiveFixture.h"
+#include "modbus/DB_Modbus.h"
+#include "platform/Lamp.h"
+#include "shell/Comselect.h"
+#include "tests/live/InputRegisters.h"
+#include "tests/live/LiveFixture.h"
 
 namespace kestro::test {
 namespace {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "DB_Modbus.h"
-#include "NumberFormat.h"
-#include "Utility.h"
+#include "device/Utility.h"
+#include "modbus/DB_Modbus.h"
+#include "platform/core/NumberFormat.h"
 
 namespace kestro {
 namespace {

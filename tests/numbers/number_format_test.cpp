@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "NumberFormat.h"
+#include "platform/core/NumberFormat.h"
 
 namespace kestro {
 namespace {

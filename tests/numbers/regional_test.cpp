@@ -5,8 +5,8 @@
 
 #include <QLocale>
 
-#include "Locales.h"
-#include "Regional.h"
+#include "platform/Regional.h"
+#include "tests/support/Locales.h"
 
 namespace kestro {
 namespace {

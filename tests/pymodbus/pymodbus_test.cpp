@@ -16,15 +16,15 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
-#include "DB_Modbus.h"
-#include "Driver_Modbus.h"
-#include "PortMap.h"
-#include "Ports.h"
-#include "QtPlatform.h"
-#include "SimulatorProcess.h"
-#include "StatusRecorder.h"
-#include "Waiting.h"
+#include "modbus/DB_Modbus.h"
+#include "modbus/Driver_Modbus.h"
+#include "modbus/Ports.h"
+#include "platform/QtPlatform.h"
+#include "platform/core/PortMap.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/SimulatorProcess.h"
+#include "tests/support/Waiting.h"
+#include "tests/support/core/StatusRecorder.h"
 
 using namespace kestro;
 using namespace kestro::test;

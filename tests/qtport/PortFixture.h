@@ -6,10 +6,10 @@
 
 #include <vector>
 
-#include "PortMap.h"
-#include "Pty.h"
-#include "QtComPort.h"
-#include "Waiting.h"
+#include "platform/QtComPort.h"
+#include "platform/core/PortMap.h"
+#include "tests/qtport/Pty.h"
+#include "tests/support/Waiting.h"
 
 namespace kestro::test {
 

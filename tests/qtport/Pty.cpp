@@ -1,4 +1,4 @@
-#include "Pty.h"
+#include "tests/qtport/Pty.h"
 
 #include <fcntl.h>
 #include <pty.h>
@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "Waiting.h"
+#include "tests/support/Waiting.h"
 
 namespace kestro::test {
 

@@ -6,8 +6,8 @@
 #include <QTemporaryFile>
 #include <string>
 
-#include "PortAvailability.h"
-#include "PortFixture.h"
+#include "platform/PortAvailability.h"
+#include "tests/qtport/PortFixture.h"
 
 using namespace kestro;
 using namespace kestro::test;

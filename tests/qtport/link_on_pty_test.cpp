@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "Crc.h"
-#include "Driver_Modbus.h"
-#include "PortMap.h"
-#include "Pty.h"
-#include "QtPlatform.h"
-#include "StatusRecorder.h"
-#include "Waiting.h"
+#include "modbus/Crc.h"
+#include "modbus/Driver_Modbus.h"
+#include "platform/QtPlatform.h"
+#include "platform/core/PortMap.h"
+#include "tests/qtport/Pty.h"
+#include "tests/support/Waiting.h"
+#include "tests/support/core/StatusRecorder.h"
 
 using namespace kestro;
 using namespace kestro::test;

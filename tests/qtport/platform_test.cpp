@@ -2,9 +2,9 @@
 
 #include <QElapsedTimer>
 
-#include "QtPlatform.h"
-#include "Waiting.h"
-#include "WakeCounter.h"
+#include "platform/QtPlatform.h"
+#include "tests/support/Waiting.h"
+#include "tests/support/WakeCounter.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "PortMap.h"
+#include "platform/core/PortMap.h"
 
 using kestro::PortMap;
 

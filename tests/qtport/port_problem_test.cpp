@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "PortFixture.h"
+#include "tests/qtport/PortFixture.h"
 
 using namespace kestro;
 using namespace kestro::test;

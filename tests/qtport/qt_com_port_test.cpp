@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "PortFixture.h"
+#include "tests/qtport/PortFixture.h"
 
 using namespace kestro;
 using namespace kestro::test;

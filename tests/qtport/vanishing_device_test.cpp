@@ -1,5 +1,5 @@
-#include "PortFixture.h"
-#include "WakeCounter.h"
+#include "tests/qtport/PortFixture.h"
+#include "tests/support/WakeCounter.h"
 
 using namespace kestro;
 using namespace kestro::test;

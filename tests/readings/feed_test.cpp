@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "EngineHarness.h"
 #include "device/ReadingsSource.h"
 #include "modbus/DB_Modbus.h"
 #include "modbus/Driver_Modbus.h"
+#include "tests/support/core/EngineHarness.h"
 
 namespace kestro::test {
 namespace {

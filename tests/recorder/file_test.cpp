@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "ScriptedInteraction.h"
 #include "platform/DurableFile.h"
+#include "tests/support/ScriptedInteraction.h"
 #include "tools/recorder/RecordingControl.h"
 
 namespace kestro::test {

@@ -9,10 +9,10 @@
 #include <memory>
 #include <string>
 
-#include "EngineHarness.h"
-#include "Main.h"
-#include "Ports.h"
-#include "ScriptedInteraction.h"
+#include "modbus/Ports.h"
+#include "shell/Main.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/core/EngineHarness.h"
 #include "tools/recorder/RecordingControl.h"
 
 namespace kestro::test {

@@ -1,11 +1,11 @@
-#include "ShellFixture.h"
+#include "tests/shell/ShellFixture.h"
 
 #include <QFile>
 #include <QTest>
 
-#include "Configuration.h"
-#include "IniStore.h"
-#include "PortMap.h"
+#include "config/Configuration.h"
+#include "platform/IniStore.h"
+#include "platform/core/PortMap.h"
 
 namespace kestro::test {
 

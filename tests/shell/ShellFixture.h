@@ -13,11 +13,11 @@
 #include <optional>
 #include <set>
 
-#include "Comselect.h"
-#include "Locales.h"
-#include "Main.h"
-#include "ScriptedInteraction.h"
-#include "VirtualPlatform.h"
+#include "platform/virtual/VirtualPlatform.h"
+#include "shell/Comselect.h"
+#include "shell/Main.h"
+#include "tests/support/Locales.h"
+#include "tests/support/ScriptedInteraction.h"
 
 namespace kestro::test {
 

@@ -3,10 +3,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "Capabilities.h"
-#include "Configuration.h"
-#include "SettingsLocation.h"
-#include "ShellFixture.h"
+#include "config/Configuration.h"
+#include "shell/SettingsLocation.h"
+#include "tests/shell/Capabilities.h"
+#include "tests/shell/ShellFixture.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -13,10 +13,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "Lamp.h"
-#include "QtPlatform.h"
-#include "ShellFixture.h"
-#include "Waiting.h"
 #include "config/Configuration.h"
 #include "tools/traffic/TrafficWindow.h"
 

@@ -8,13 +8,13 @@
 #include <QLabel>
 #include <cerrno>
 
-#include "Capabilities.h"
-#include "Crc.h"
-#include "Program.h"
-#include "Pty.h"
-#include "QtPlatform.h"
-#include "ShellFixture.h"
-#include "Waiting.h"
+#include "modbus/Crc.h"
+#include "platform/QtPlatform.h"
+#include "shell/Program.h"
+#include "tests/qtport/Pty.h"
+#include "tests/shell/Capabilities.h"
+#include "tests/shell/ShellFixture.h"
+#include "tests/support/Waiting.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -5,11 +5,11 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-#include "Configuration.h"
-#include "DB_Modbus.h"
-#include "Ports.h"
-#include "ShellFixture.h"
-#include "StatusWin.h"
+#include "config/Configuration.h"
+#include "modbus/DB_Modbus.h"
+#include "modbus/Ports.h"
+#include "shell/StatusWin.h"
+#include "tests/shell/ShellFixture.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -7,9 +7,9 @@
 #include <QTest>
 #include <set>
 
-#include "Comselect.h"
-#include "Lamp.h"
-#include "StatusWin.h"
+#include "platform/Lamp.h"
+#include "shell/Comselect.h"
+#include "shell/StatusWin.h"
 
 using namespace kestro;
 

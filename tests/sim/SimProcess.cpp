@@ -1,4 +1,4 @@
-#include "SimProcess.h"
+#include "tests/sim/SimProcess.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "Crc.h"
-#include "RtuResponder.h"
+#include "modbus/Crc.h"
+#include "sim/model/RtuResponder.h"
 
 extern char** environ;
 

@@ -5,8 +5,8 @@
 #include <initializer_list>
 #include <vector>
 
-#include "Encoding.h"
-#include "Pdu.h"
+#include "sim/model/Encoding.h"
+#include "sim/model/Pdu.h"
 
 namespace kestro::sim::test {
 

@@ -2,10 +2,10 @@
 // the same device the program serves, as the master's tables see it.
 #include <gtest/gtest.h>
 
-#include "DB_Modbus.h"
-#include "Driver_Modbus.h"
-#include "EngineHarness.h"
-#include "RtuResponder.h"
+#include "modbus/DB_Modbus.h"
+#include "modbus/Driver_Modbus.h"
+#include "sim/model/RtuResponder.h"
+#include "tests/support/core/EngineHarness.h"
 
 using namespace kestro;
 using namespace kestro::sim;

@@ -2,8 +2,8 @@
 // answers, and the events it reports.
 #include <gtest/gtest.h>
 
-#include "DeviceModel.h"
-#include "SimTestSupport.h"
+#include "sim/model/DeviceModel.h"
+#include "tests/sim/SimTestSupport.h"
 
 using namespace kestro::sim;
 using namespace kestro::sim::test;

@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "DeviceModel.h"
-#include "SimTestSupport.h"
+#include "sim/model/DeviceModel.h"
+#include "tests/sim/SimTestSupport.h"
 
 using namespace kestro::sim;
 using namespace kestro::sim::test;

@@ -2,9 +2,9 @@
 // port gets the model's answer, framed and timed as on a 9600-baud line.
 #include <gtest/gtest.h>
 
-#include "Crc.h"
-#include "RtuResponder.h"
-#include "SimTestSupport.h"
+#include "modbus/Crc.h"
+#include "sim/model/RtuResponder.h"
+#include "tests/sim/SimTestSupport.h"
 
 using namespace kestro;
 using namespace kestro::sim;

@@ -8,8 +8,8 @@
 #include <map>
 #include <sstream>
 
-#include "DeviceModel.h"
-#include "SimProcess.h"
+#include "sim/model/DeviceModel.h"
+#include "tests/sim/SimProcess.h"
 
 using namespace kestro::sim;
 using namespace kestro::sim::test;

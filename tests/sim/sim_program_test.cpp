@@ -7,10 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "Crc.h"
-#include "RtuResponder.h"
-#include "SimProcess.h"
-#include "SimTestSupport.h"
+#include "modbus/Crc.h"
+#include "sim/model/RtuResponder.h"
+#include "tests/sim/SimProcess.h"
+#include "tests/sim/SimTestSupport.h"
 
 using kestro::WithCrc;
 using namespace kestro::sim;

@@ -20,10 +20,10 @@
 #include <sstream>
 #include <string>
 
-#include "Driver_Modbus.h"
-#include "EngineHarness.h"
 #include "modbus/Crc.h"
+#include "modbus/Driver_Modbus.h"
 #include "modbus/FrameObserver.h"
+#include "tests/support/core/EngineHarness.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -1,4 +1,4 @@
-#include "Locales.h"
+#include "tests/support/Locales.h"
 
 namespace kestro::test {
 

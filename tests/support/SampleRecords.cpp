@@ -1,4 +1,4 @@
-#include "SampleRecords.h"
+#include "tests/support/SampleRecords.h"
 
 #include <QStringList>
 

@@ -6,7 +6,7 @@
 #include <QString>
 #include <string>
 
-#include "Configuration.h"
+#include "config/Configuration.h"
 
 namespace kestro::test {
 

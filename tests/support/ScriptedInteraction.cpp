@@ -1,4 +1,4 @@
-#include "ScriptedInteraction.h"
+#include "tests/support/ScriptedInteraction.h"
 
 #include <gtest/gtest.h>
 

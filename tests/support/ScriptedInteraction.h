@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "UserInteraction.h"
+#include "platform/UserInteraction.h"
 
 namespace kestro::test {
 

@@ -1,10 +1,10 @@
-#include "SimulatorProcess.h"
+#include "tests/support/SimulatorProcess.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include "Waiting.h"
+#include "tests/support/Waiting.h"
 
 namespace kestro::test {
 

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 namespace kestro::test {
 

@@ -1,6 +1,6 @@
-#include "StatusWatch.h"
+#include "tests/support/StatusWatch.h"
 
-#include "Waiting.h"
+#include "tests/support/Waiting.h"
 
 namespace kestro::test {
 

@@ -1,4 +1,4 @@
-#include "Waiting.h"
+#include "tests/support/Waiting.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>

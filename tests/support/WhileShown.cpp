@@ -1,4 +1,4 @@
-#include "WhileShown.h"
+#include "tests/support/WhileShown.h"
 
 #include <QApplication>
 #include <QTimer>

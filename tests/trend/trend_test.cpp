@@ -11,7 +11,7 @@
 #include <cmath>
 #include <vector>
 
-#include "ScriptedInteraction.h"
+#include "tests/support/ScriptedInteraction.h"
 #include "tools/trend/TrendWindow.h"
 
 namespace kestro::test {

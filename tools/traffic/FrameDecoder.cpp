@@ -1,4 +1,4 @@
-#include "FrameDecoder.h"
+#include "tools/traffic/FrameDecoder.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "FrameHistory.h"
+#include "tools/traffic/FrameHistory.h"
 
 namespace kestro {
 

@@ -1,4 +1,4 @@
-#include "LinkStatistics.h"
+#include "tools/traffic/LinkStatistics.h"
 
 #include <algorithm>
 

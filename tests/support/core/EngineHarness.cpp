@@ -1,8 +1,8 @@
-#include "EngineHarness.h"
+#include "tests/support/core/EngineHarness.h"
 
 #include <algorithm>
 
-#include "Driver_Modbus.h"
+#include "modbus/Driver_Modbus.h"
 
 namespace kestro::test {
 

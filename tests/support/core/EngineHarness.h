@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "LinkHost.h"
-#include "ScriptedSlave.h"
-#include "StatusRecorder.h"
-#include "VirtualPlatform.h"
+#include "modbus/LinkHost.h"
+#include "platform/virtual/VirtualPlatform.h"
+#include "tests/support/core/ScriptedSlave.h"
+#include "tests/support/core/StatusRecorder.h"
 
 namespace kestro::test {
 

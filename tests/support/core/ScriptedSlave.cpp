@@ -1,6 +1,6 @@
-#include "ScriptedSlave.h"
+#include "tests/support/core/ScriptedSlave.h"
 
-#include "Crc.h"
+#include "modbus/Crc.h"
 
 namespace kestro::test {
 

@@ -23,7 +23,7 @@
 #include <functional>
 #include <vector>
 
-#include "VirtualPlatform.h"
+#include "platform/virtual/VirtualPlatform.h"
 
 namespace kestro::test {
 

@@ -1,4 +1,4 @@
-#include "StatusRecorder.h"
+#include "tests/support/core/StatusRecorder.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include <deque>
 #include <string>
 
-#include "LinkHost.h"
+#include "modbus/LinkHost.h"
 
 namespace kestro::test {
 

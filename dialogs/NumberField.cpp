@@ -1,11 +1,11 @@
-#include "NumberField.h"
+#include "dialogs/NumberField.h"
 
 #include <QFocusEvent>
 #include <cfloat>
 #include <cmath>
 
-#include "Regional.h"
-#include "UserInteraction.h"
+#include "platform/Regional.h"
+#include "platform/UserInteraction.h"
 
 namespace kestro {
 

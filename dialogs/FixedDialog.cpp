@@ -1,4 +1,4 @@
-#include "FixedDialog.h"
+#include "dialogs/FixedDialog.h"
 
 #include <QAbstractButton>
 #include <QFontMetrics>

@@ -1,13 +1,13 @@
-#include "Calibrate.h"
+#include "dialogs/Calibrate.h"
 
 #include <QRegularExpressionValidator>
 #include <QShowEvent>
 
-#include "FixedDialog.h"
-#include "MainState.h"
-#include "NumberField.h"
-#include "UserInteraction.h"
-#include "Utility.h"
+#include "device/Utility.h"
+#include "dialogs/FixedDialog.h"
+#include "dialogs/NumberField.h"
+#include "platform/UserInteraction.h"
+#include "shell/MainState.h"
 #include "ui_Calibrate.h"
 
 namespace kestro {

@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "Configuration.h"
-#include "DeviceCommands.h"
-#include "StatusPanel.h"
+#include "config/Configuration.h"
+#include "device/DeviceCommands.h"
+#include "dialogs/StatusPanel.h"
 
 class QLineEdit;
 

@@ -1,8 +1,8 @@
-#include "StatusPanel.h"
+#include "dialogs/StatusPanel.h"
 
 #include <QPalette>
 
-#include "DeviceCommands.h"
+#include "device/DeviceCommands.h"
 
 namespace kestro {
 

@@ -1,12 +1,12 @@
-#include "EUnits.h"
+#include "dialogs/EUnits.h"
 
 #include <QShowEvent>
 
-#include "FixedDialog.h"
-#include "MainState.h"
-#include "NumberField.h"
-#include "UserInteraction.h"
 #include "config/Configuration.h"
+#include "dialogs/FixedDialog.h"
+#include "dialogs/NumberField.h"
+#include "platform/UserInteraction.h"
+#include "shell/MainState.h"
 #include "ui_EUnits.h"
 
 namespace kestro {
