@@ -3,12 +3,12 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
-#include "Configuration.h"
-#include "Driver_Modbus.h"
-#include "RegisterMap.h"
-#include "UserInteraction.h"
-#include "Utility.h"
+#include "config/Configuration.h"
 #include "device/Quantities.h"
+#include "device/RegisterMap.h"
+#include "device/Utility.h"
+#include "modbus/Driver_Modbus.h"
+#include "platform/UserInteraction.h"
 
 namespace kestro {
 

@@ -8,6 +8,7 @@
 
 #include "modbus/FrameObserver.h"
 #include "modbus/LinkProbe.h"
+#include "modbus/PortComponent.h"
 
 namespace kestro {
 

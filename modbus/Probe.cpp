@@ -2,8 +2,8 @@
 // and the hand-over of their answers.
 #include <cstring>
 
-#include "Crc.h"
-#include "Driver_Modbus.h"
+#include "modbus/Crc.h"
+#include "modbus/Driver_Modbus.h"
 
 namespace kestro {
 

@@ -17,6 +17,11 @@
 
 #include "device/ReadingsFeed.h"
 #include "modbus/FrameFeed.h"
+#include "modbus/LinkHost.h"
+#include "platform/core/Platform.h"
+#include "platform/core/WindowTimer.h"
+#include "shell/MainState.h"
+#include "shell/SettingsLocation.h"
 #include "tools/traffic/TrafficLog.h"
 #include "ui_Main.h"
 

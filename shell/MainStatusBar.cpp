@@ -6,10 +6,10 @@
 #include <QLabel>
 #include <QStatusBar>
 
-#include "Configuration.h"
-#include "DeviceCommands.h"
-#include "Lamp.h"
-#include "Main.h"
+#include "config/Configuration.h"
+#include "device/DeviceCommands.h"
+#include "platform/Lamp.h"
+#include "shell/Main.h"
 
 namespace kestro {
 

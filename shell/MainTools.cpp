@@ -1,8 +1,8 @@
 // The Tools menu: windows and recordings beside the main window, each fed
 // by the window's readings or by the link's frames; and the service report
 // of the File menu.
-#include "Configuration.h"
-#include "Main.h"
+#include "config/Configuration.h"
+#include "shell/Main.h"
 #include "tools/finder/FinderWindow.h"
 #include "tools/recorder/RecordingControl.h"
 #include "tools/report/ReportControl.h"

@@ -5,8 +5,8 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "KestroFixture.h"
-#include "Waiting.h"
+#include "tests/e2e/KestroFixture.h"
+#include "tests/support/Waiting.h"
 #include "tools/finder/FinderWindow.h"
 
 using namespace kestro;

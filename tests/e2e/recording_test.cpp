@@ -6,10 +6,10 @@
 #include <optional>
 #include <vector>
 
-#include "KestroFixture.h"
-#include "Waiting.h"
 #include "modbus/FrameObserver.h"
 #include "modbus/Ports.h"
+#include "tests/e2e/KestroFixture.h"
+#include "tests/support/Waiting.h"
 #include "tools/recorder/RecordingControl.h"
 
 using namespace kestro;

@@ -13,10 +13,10 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "DeviceCommands.h"
-#include "KestroFixture.h"
-#include "Waiting.h"
-#include "WhileShown.h"
+#include "device/DeviceCommands.h"
+#include "tests/e2e/KestroFixture.h"
+#include "tests/support/Waiting.h"
+#include "tests/support/WhileShown.h"
 #include "tools/report/ReportDialog.h"
 
 using namespace kestro;

@@ -5,8 +5,8 @@
 #include <QTest>
 #include <QTextBrowser>
 
-#include "KestroFixture.h"
-#include "Waiting.h"
+#include "tests/e2e/KestroFixture.h"
+#include "tests/support/Waiting.h"
 #include "tools/wiring/WiringWindow.h"
 
 using namespace kestro;

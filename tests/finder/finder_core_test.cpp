@@ -3,10 +3,10 @@
 // pauses and resumes around it, and the rescue of an analyzer at 19200 baud.
 #include <gtest/gtest.h>
 
-#include "DB_Modbus.h"
-#include "Driver_Modbus.h"
-#include "EngineHarness.h"
-#include "RtuResponder.h"
+#include "modbus/DB_Modbus.h"
+#include "modbus/Driver_Modbus.h"
+#include "sim/model/RtuResponder.h"
+#include "tests/support/core/EngineHarness.h"
 #include "tools/finder/AnalyzerFinder.h"
 
 using namespace kestro;

@@ -1,4 +1,4 @@
-#include "ReportFixture.h"
+#include "tests/report/ReportFixture.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "DeviceCommands.h"
+#include "device/DeviceCommands.h"
 
 namespace kestro::test {
 

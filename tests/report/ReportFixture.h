@@ -6,7 +6,7 @@
 #include <QDateTime>
 #include <functional>
 
-#include "CommandsFixture.h"
+#include "tests/commands/CommandsFixture.h"
 #include "tools/report/ReportDialog.h"
 
 namespace kestro::test {

@@ -3,8 +3,8 @@
 // Kestro.ini.
 #include <QFile>
 
-#include "Regional.h"
-#include "ReportFixture.h"
+#include "platform/Regional.h"
+#include "tests/report/ReportFixture.h"
 
 namespace kestro::test {
 namespace {

@@ -2,8 +2,8 @@
 // the simulated analyzer answering, the user's commands as they are given.
 #include <QFile>
 
-#include "DeviceCommands.h"
-#include "ReportFixture.h"
+#include "device/DeviceCommands.h"
+#include "tests/report/ReportFixture.h"
 #include "tools/report/ReportControl.h"
 
 namespace kestro::test {

@@ -5,10 +5,10 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "DB_Modbus.h"
-#include "Ports.h"
-#include "ScriptedSlave.h"
-#include "ShellFixture.h"
+#include "modbus/DB_Modbus.h"
+#include "modbus/Ports.h"
+#include "tests/shell/ShellFixture.h"
+#include "tests/support/core/ScriptedSlave.h"
 #include "tools/finder/FinderWindow.h"
 
 using namespace kestro;

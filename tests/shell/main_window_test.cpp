@@ -14,6 +14,10 @@
 #include <QToolButton>
 
 #include "config/Configuration.h"
+#include "platform/Lamp.h"
+#include "platform/QtPlatform.h"
+#include "tests/shell/ShellFixture.h"
+#include "tests/support/Waiting.h"
 #include "tools/traffic/TrafficWindow.h"
 
 using namespace kestro;

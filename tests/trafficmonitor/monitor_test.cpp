@@ -16,11 +16,11 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include "Driver_Modbus.h"
-#include "EngineHarness.h"
-#include "Locales.h"
-#include "ScriptedInteraction.h"
-#include "Waiting.h"
+#include "modbus/Driver_Modbus.h"
+#include "tests/support/Locales.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/Waiting.h"
+#include "tests/support/core/EngineHarness.h"
 #include "tools/traffic/TrafficWindow.h"
 
 namespace kestro::test {

@@ -1,14 +1,14 @@
-#include "ComOneFixture.h"
+#include "tests/wincom/ComOneFixture.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QTest>
 
-#include "Comselect.h"
-#include "Configuration.h"
-#include "MainState.h"
-#include "PortMap.h"
-#include "Waiting.h"
+#include "config/Configuration.h"
+#include "platform/core/PortMap.h"
+#include "shell/Comselect.h"
+#include "shell/MainState.h"
+#include "tests/support/Waiting.h"
 
 namespace kestro::test {
 

@@ -12,12 +12,12 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "Locales.h"
-#include "Main.h"
-#include "Program.h"
-#include "QtPlatform.h"
-#include "ScriptedInteraction.h"
-#include "StatusWatch.h"
+#include "platform/QtPlatform.h"
+#include "shell/Main.h"
+#include "shell/Program.h"
+#include "tests/support/Locales.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/StatusWatch.h"
 
 namespace kestro::test {
 

@@ -8,12 +8,12 @@
 #include <QSpinBox>
 #include <functional>
 
-#include "ComOneFixture.h"
-#include "Configuration.h"
-#include "MainState.h"
-#include "Program.h"
-#include "Waiting.h"
-#include "WhileShown.h"
+#include "config/Configuration.h"
+#include "shell/MainState.h"
+#include "shell/Program.h"
+#include "tests/support/Waiting.h"
+#include "tests/support/WhileShown.h"
+#include "tests/wincom/ComOneFixture.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -4,9 +4,9 @@
 #include <QLineEdit>
 #include <cmath>
 
-#include "ComOneFixture.h"
-#include "DeviceModel.h"
-#include "Lamp.h"
+#include "platform/Lamp.h"
+#include "sim/model/DeviceModel.h"
+#include "tests/wincom/ComOneFixture.h"
 
 using namespace kestro;
 using namespace kestro::test;

@@ -11,8 +11,8 @@
 #include <QTest>
 #include <optional>
 
-#include "Locales.h"
-#include "ScriptedInteraction.h"
+#include "tests/support/Locales.h"
+#include "tests/support/ScriptedInteraction.h"
 #include "tools/wiring/PhasorPainter.h"
 #include "tools/wiring/WiringWindow.h"
 

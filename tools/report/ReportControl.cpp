@@ -6,14 +6,14 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
-#include "Configuration.h"
-#include "DB_Modbus.h"
-#include "DeviceCommands.h"
-#include "MainState.h"
-#include "Ports.h"
-#include "UserInteraction.h"
+#include "config/Configuration.h"
+#include "device/DeviceCommands.h"
 #include "device/ReadingsFeed.h"
+#include "modbus/DB_Modbus.h"
+#include "modbus/Ports.h"
 #include "platform/Regional.h"
+#include "platform/UserInteraction.h"
+#include "shell/MainState.h"
 #include "tools/report/ReportDialog.h"
 #include "tools/report/ReportDocument.h"
 #include "tools/report/ReportSettings.h"
