@@ -22,7 +22,11 @@ class ReportTest : public CommandsTest {
     void setClock(const QTime& time) { now_ = QDateTime(QDate(2026, 12, 11), time); }
 
     // The device commands as the user starts them.
-    QString download() { return pressInConfigDialog("btnDownload"); }
+    // The sample record's 19200 baud is asked about first: yes.
+    QString download() {
+        interaction.answers = {Answer::Yes};
+        return pressInConfigDialog("btnDownload");
+    }
     QString calibrateActivePower();
     void resetKWh();
     void setDeviceClock();
