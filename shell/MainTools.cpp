@@ -34,6 +34,15 @@ void TfrmMain::setupTools() {
     report::ReportContext context;
     context.settingsReadFile = [this] { return location_.readFile; };
     context.settingsWriteFile = [this] { return location_.writeFile; };
+    // The wiring check's kind of site: as chosen in its window once there is
+    // one, else as kept in Kestro.ini (which only that window changes).
+    context.siteFlow = [this, kept = std::optional<wiring::SiteFlow>()]() mutable {
+        if (wiring_)
+            return wiring_->siteFlow();
+        if (!kept)
+            kept = ReadSiteFlow(location_.writeFile);
+        return *kept;
+    };
     context.linkCounts = [this] {
         return std::optional<LinkCounts>(traffic_.statistics().counts());
     };

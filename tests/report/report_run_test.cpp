@@ -152,5 +152,39 @@ TEST_F(ReportRunTest, AResetReplacedByTheClockBeforeItWasAnsweredDoesNotTakeTheC
     EXPECT_EQ(actions[1].outcome, "Valid response received <10h>.");
 }
 
+// The report judges the wiring for the kind of site the wiring check keeps:
+// phase S's power flowing back (its CT turned round) is a reversed CT at a
+// site that only consumes, and possibly a generator where the site may export.
+class ReportSiteTest : public ReportTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(ReportSiteTest, TheWiringFindingsAreJudgedForTheKeptKindOfSite) {
+    model.faults.phase[1].reverseCt = true;
+    writeConfigFile(inProgram("plant.cfg"), sample());
+    writeIni(programDir.path(), "[CONFIG]\nFileName=plant.cfg\nPath=" + programPath().toUtf8() +
+                                    "\n" + QByteArray(GetParam()));
+    startProgram();
+    ASSERT_TRUE(
+        platform.clock.runUntil([&] { return window->readings().latest() != nullptr; }, 10000));
+    platform.clock.advanceMs(8000);
+
+    const report::ServiceReport r = window->reportControl().gather({});
+    ASSERT_TRUE(r.wiring);
+    std::string reverse;
+    for (const wiring::Finding& f : r.wiring->findings) {
+        if (f.kind == wiring::FindingKind::CtReversed)
+            reverse += f.what + " " + f.check;
+    }
+    const bool mayExport = QByteArray(GetParam()).contains("MayExport");
+    EXPECT_EQ(reverse.find("though the site only consumes") != std::string::npos, !mayExport)
+        << reverse;
+    EXPECT_EQ(reverse.find("If nothing on phase S feeds power back") != std::string::npos,
+              mayExport)
+        << reverse;
+}
+
+INSTANTIATE_TEST_SUITE_P(Sites, ReportSiteTest,
+                         testing::Values("", "[WIRING]\nSite=ConsumesOnly\n",
+                                         "[WIRING]\nSite=MayExport\n"));
+
 }  // namespace
 }  // namespace kestro::test

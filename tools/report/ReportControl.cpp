@@ -50,7 +50,10 @@ constexpr int kDiagramPixels = 1200;
 }  // namespace
 
 ReportControl::ReportControl(ReadingsFeed& feed, QWidget& window, ReportContext context)
-    : feed_(feed), window_(window), context_(std::move(context)), wiring_(configFullScale) {
+    : feed_(feed),
+      window_(window),
+      context_(std::move(context)),
+      wiring_(configFullScale, [this] { return context_.siteFlow(); }) {
     feed_.subscribe(wiring_);
     CommandHost.LatestReading = [this] { return feed_.latest(); };
 }

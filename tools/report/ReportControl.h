@@ -29,6 +29,8 @@ struct ReportContext {
     std::function<QString()> settingsWriteFile;
     // The traffic monitor's counters, where there is one.
     std::function<std::optional<LinkCounts>()> linkCounts = [] { return std::nullopt; };
+    // The kind of site the wiring check judges for.
+    std::function<wiring::SiteFlow()> siteFlow = [] { return wiring::SiteFlow::ConsumesOnly; };
 };
 
 class ReportControl {

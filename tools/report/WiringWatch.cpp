@@ -9,6 +9,7 @@ namespace kestro::report {
 void WiringWatch::readingTaken(const ReadingSnapshot& snapshot) {
     if (!snapshot.newReading)
         return;
+    check_.setSiteFlow(siteFlow_());
     check_.update(wiring::wiringReadingsOf(snapshot, fullScale_()), snapshot.taken.msSinceEpoch);
 }
 

@@ -13,9 +13,10 @@ namespace kestro::report {
 class WiringWatch : public ReadingsListener {
   public:
     // `fullScale` gives the engineering full scales of the configuration
-    // in effect, at each reading.
-    explicit WiringWatch(std::function<std::optional<wiring::FullScale>()> fullScale)
-        : fullScale_(std::move(fullScale)) {}
+    // in effect and `siteFlow` the kind of site, at each reading.
+    WiringWatch(std::function<std::optional<wiring::FullScale>()> fullScale,
+                std::function<wiring::SiteFlow()> siteFlow)
+        : fullScale_(std::move(fullScale)), siteFlow_(std::move(siteFlow)) {}
 
     void readingTaken(const ReadingSnapshot& snapshot) override;
     void readingMissed(const MissedReading&) override {}
@@ -27,6 +28,7 @@ class WiringWatch : public ReadingsListener {
 
   private:
     std::function<std::optional<wiring::FullScale>()> fullScale_;
+    std::function<wiring::SiteFlow()> siteFlow_;
     wiring::WiringCheck check_;
 };
 

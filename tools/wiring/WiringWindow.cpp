@@ -103,19 +103,12 @@ void WiringWindow::checkAge() {
 }
 
 void WiringWindow::readSite() {
-    const QString file = sources_.settingsFile ? sources_.settingsFile() : QString();
-    int index = 0;
-    if (!file.isEmpty()) {
-        IniStore store(file);
-        store.Open();
-        const QString name = store.ReadString(kWiringSection, kSiteKey, kSiteNames[0]);
-        for (int i = 0; i < kSiteCount; ++i) {
-            if (name.compare(QLatin1String(kSiteNames[i]), Qt::CaseInsensitive) == 0)
-                index = i;
-        }
+    const SiteFlow flow = ReadSiteFlow(sources_.settingsFile ? sources_.settingsFile() : QString());
+    for (int i = 0; i < kSiteCount; ++i) {
+        if (kSiteFlows[i] == flow)
+            siteBox->setCurrentIndex(i);
     }
-    siteBox->setCurrentIndex(index);
-    check_.setSiteFlow(kSiteFlows[index]);
+    check_.setSiteFlow(flow);
 }
 
 void WiringWindow::chooseSite(int index) {
@@ -210,6 +203,19 @@ void WiringWindow::fillState() {
     stateLabel->setText(text);
     stateLabel->setStyleSheet(warn ? QStringLiteral("color: #b71c1c; font-weight: bold")
                                    : QString());
+}
+
+SiteFlow ReadSiteFlow(const QString& settingsFile) {
+    if (settingsFile.isEmpty())
+        return SiteFlow::ConsumesOnly;
+    IniStore store(settingsFile);
+    store.Open();
+    const QString name = store.ReadString(kWiringSection, kSiteKey, kSiteNames[0]);
+    for (int i = 0; i < kSiteCount; ++i) {
+        if (name.compare(QLatin1String(kSiteNames[i]), Qt::CaseInsensitive) == 0)
+            return kSiteFlows[i];
+    }
+    return SiteFlow::ConsumesOnly;
 }
 
 }  // namespace kestro

@@ -40,6 +40,8 @@ class WiringWindow : public QWidget, public Ui::WiringWindow, private ReadingsLi
     // Marks the picture old once no reading has come for a while. A timer
     // runs it every second.
     void checkAge();
+    // The kind of site the findings are judged for, as chosen here.
+    wiring::SiteFlow siteFlow() const { return check_.siteFlow(); }
 
   private:
     void readingTaken(const ReadingSnapshot& snapshot) override;
@@ -64,5 +66,9 @@ class WiringWindow : public QWidget, public Ui::WiringWindow, private ReadingsLi
 // The section of Kestro.ini that keeps the kind of site, and its key.
 inline constexpr char kWiringSection[] = "WIRING";
 inline constexpr char kSiteKey[] = "Site";
+
+// The kind of site kept in `settingsFile`; a site that only consumes when
+// none is kept (or no file is).
+wiring::SiteFlow ReadSiteFlow(const QString& settingsFile);
 
 }  // namespace kestro
