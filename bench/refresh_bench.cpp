@@ -13,6 +13,7 @@
 #include <ctime>
 #include <optional>
 
+#include "bench/Measures.h"
 #include "device/RegisterMap.h"
 #include "device/Utility.h"
 #include "modbus/DB_Modbus.h"
@@ -25,6 +26,7 @@
 namespace {
 
 using namespace kestro;
+using bench::threadCpuUs;
 using namespace kestro::regmap;
 
 // Nothing may wait for a user here: messages go to the terminal.
@@ -65,14 +67,6 @@ Image reading(float step) {
 struct Cost {
     double wallUs, cpuUs;  // per refresh
 };
-
-// CPU time of this thread: on a busy machine the wall time also counts the
-// time other processes had the processor.
-double threadCpuUs() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
 
 Cost costPerRefresh(int refreshes, const Image images[2], bool repaint) {
     QElapsedTimer timer;

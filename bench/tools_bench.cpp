@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "bench/Measures.h"
 #include "platform/DurableFile.h"
 #include "tools/recorder/Recorder.h"
 #include "tools/trend/TrendWindow.h"
@@ -23,26 +24,11 @@
 namespace {
 
 using namespace kestro;
+using bench::residentMb;
+using bench::threadCpuUs;
 
 constexpr double kScanSeconds = 1.9;
 constexpr int64_t kStartMs = 1765400000000;
-
-double threadCpuUs() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
-
-double residentMb() {
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
-}
 
 // A plausible reading that moves a little with `i`.
 ReadingSnapshot reading(int i) {

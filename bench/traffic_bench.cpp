@@ -17,31 +17,17 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "bench/Measures.h"
 #include "tools/traffic/TrafficWindow.h"
 
 namespace {
 
 using namespace kestro;
+using bench::residentMb;
+using bench::threadCpuUs;
 
 constexpr double kScanSeconds = 1.9;
 constexpr int kFullHistory = 10000;
-
-double threadCpuUs() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
-
-double residentMb() {
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
-}
 
 // The default scan's traffic: a request, then its answer of 44 registers.
 FrameEvent frame(int i) {

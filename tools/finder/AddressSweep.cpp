@@ -2,14 +2,11 @@
 
 #include "device/RegisterMap.h"
 #include "device/Utility.h"
+#include "modbus/ProtocolCodes.h"
 
 namespace kestro::finder {
 
 namespace {
-
-constexpr uint8_t kReadHolding = 0x03;
-constexpr uint8_t kReadInput = 0x04;
-constexpr uint8_t kExceptionBit = 0x80;
 
 // The firmware text as far as an upload reads it (addresses 27 to 51): the
 // last register of the text lies outside the upload's window, and whether
@@ -32,7 +29,7 @@ std::string printable(const std::string& text) {
 // is not one.
 std::string firmwareOf(const std::vector<uint8_t>& frame) {
     const size_t dataBytes = 2 * kFirmwareReadCount;
-    if (frame.size() != 5 + dataBytes || frame[1] != kReadHolding || frame[2] != dataBytes)
+    if (frame.size() != 5 + dataBytes || frame[1] != kReadHoldingRegisters || frame[2] != dataBytes)
         return {};
     uint16_t table[regmap::kHoldingMapSize] = {};
     for (int i = 0; i < kFirmwareReadCount; ++i)
@@ -44,7 +41,7 @@ std::string firmwareOf(const std::vector<uint8_t>& frame) {
 
 bool AnswersFrom(const std::vector<uint8_t>& frame, int address, uint8_t function) {
     return frame.size() >= 5 && frame[0] == address &&
-           (frame[1] == function || frame[1] == (function | kExceptionBit));
+           (frame[1] == function || frame[1] == (function | kExceptionFlag));
 }
 
 AddressSweep::AddressSweep(ProbeLink& link, std::vector<int> rates, int firstAddress,
@@ -73,7 +70,8 @@ void AddressSweep::start() {
 }
 
 void AddressSweep::askAddress() {
-    link_.ask(uint8_t(address_), kReadInput, 0, 1, [this](const ProbeAnswer& a) { onProbe(a); });
+    link_.ask(uint8_t(address_), kReadInputRegisters, 0, 1,
+              [this](const ProbeAnswer& a) { onProbe(a); });
 }
 
 bool AddressSweep::stopped(const ProbeAnswer& answer) {
@@ -92,9 +90,9 @@ void AddressSweep::onProbe(const ProbeAnswer& answer) {
     if (stopped(answer))
         return;
     if (answer.kind == ProbeAnswer::Kind::Frame &&
-        AnswersFrom(answer.frame, address_, kReadInput)) {
-        link_.ask(uint8_t(address_), kReadHolding, regmap::kHoldFirmware, kFirmwareReadCount,
-                  [this](const ProbeAnswer& a) { onFirmware(a); });
+        AnswersFrom(answer.frame, address_, kReadInputRegisters)) {
+        link_.ask(uint8_t(address_), kReadHoldingRegisters, regmap::kHoldFirmware,
+                  kFirmwareReadCount, [this](const ProbeAnswer& a) { onFirmware(a); });
         return;
     }
     next();
@@ -103,7 +101,7 @@ void AddressSweep::onProbe(const ProbeAnswer& answer) {
 void AddressSweep::onFirmware(const ProbeAnswer& answer) {
     FoundAnalyzer analyzer{address_, baud(), {}};
     if (answer.kind == ProbeAnswer::Kind::Frame &&
-        AnswersFrom(answer.frame, address_, kReadHolding))
+        AnswersFrom(answer.frame, address_, kReadHoldingRegisters))
         analyzer.firmware = firmwareOf(answer.frame);
     found_.push_back(analyzer);
     if (OnFound)

@@ -1,16 +1,13 @@
 #include "tools/finder/BaudRescue.h"
 
 #include "device/RegisterMap.h"
+#include "modbus/ProtocolCodes.h"
 #include "tools/finder/FinderTiming.h"
 
 namespace kestro::finder {
 
 namespace {
 
-constexpr uint8_t kReadHolding = 0x03;
-constexpr uint8_t kReadInput = 0x04;
-constexpr uint8_t kPresetMultiple = 0x10;
-constexpr uint8_t kExceptionBit = 0x80;
 constexpr auto kBlock = regmap::kBlockConfiguration;
 // An analyzer may take a moment to change its rate after its answer.
 constexpr int kHomeTries = 3;
@@ -20,7 +17,7 @@ uint16_t wordAt(const std::vector<uint8_t>& frame, size_t index) {
 }
 
 bool isBlockEcho(const std::vector<uint8_t>& frame, int address) {
-    return frame.size() == 8 && frame[0] == address && frame[1] == kPresetMultiple &&
+    return frame.size() == 8 && frame[0] == address && frame[1] == kPresetMultipleRegisters &&
            wordAt(frame, 2) == kBlock.address() && wordAt(frame, 4) == kBlock.presetCount;
 }
 
@@ -33,8 +30,8 @@ void BaudRescue::start() {
     homeTries_ = 0;
     echoed_ = false;
     link_.setBaud(analyzer_.baud);
-    link_.ask(uint8_t(analyzer_.address), kReadHolding, kBlock.address(), kBlock.presetCount,
-              [this](const ProbeAnswer& a) { onConfiguration(a); });
+    link_.ask(uint8_t(analyzer_.address), kReadHoldingRegisters, kBlock.address(),
+              kBlock.presetCount, [this](const ProbeAnswer& a) { onConfiguration(a); });
 }
 
 void BaudRescue::onConfiguration(const ProbeAnswer& answer) {
@@ -45,7 +42,7 @@ void BaudRescue::onConfiguration(const ProbeAnswer& answer) {
     const size_t dataBytes = 2 * kBlock.presetCount;
     const std::vector<uint8_t>& f = answer.frame;
     if (answer.kind != ProbeAnswer::Kind::Frame || f.size() != 5 + dataBytes ||
-        f[0] != analyzer_.address || f[1] != kReadHolding || f[2] != dataBytes) {
+        f[0] != analyzer_.address || f[1] != kReadHoldingRegisters || f[2] != dataBytes) {
         finish(RescueEnd::NotRead);
         return;
     }
@@ -55,7 +52,7 @@ void BaudRescue::onConfiguration(const ProbeAnswer& answer) {
     block[0] = regmap::kCodeConfiguration;
     block[regmap::kHoldBaud] = uint16_t(kHomeBaud);
     link_.ask(
-        uint8_t(analyzer_.address), kPresetMultiple, kBlock.address(), kBlock.presetCount,
+        uint8_t(analyzer_.address), kPresetMultipleRegisters, kBlock.address(), kBlock.presetCount,
         [this](const ProbeAnswer& a) { onWritten(a); }, block);
 }
 
@@ -65,8 +62,8 @@ void BaudRescue::onWritten(const ProbeAnswer& answer) {
         return;
     }
     const bool refused = answer.kind == ProbeAnswer::Kind::Frame &&
-                         AnswersFrom(answer.frame, analyzer_.address, kPresetMultiple) &&
-                         (answer.frame[1] & kExceptionBit) != 0;
+                         AnswersFrom(answer.frame, analyzer_.address, kPresetMultipleRegisters) &&
+                         (answer.frame[1] & kExceptionFlag) != 0;
     if (refused) {
         finish(RescueEnd::NotWritten);
         return;
@@ -81,7 +78,7 @@ void BaudRescue::onWritten(const ProbeAnswer& answer) {
 
 void BaudRescue::askHome() {
     ++homeTries_;
-    link_.ask(uint8_t(analyzer_.address), kReadInput, 0, 1,
+    link_.ask(uint8_t(analyzer_.address), kReadInputRegisters, 0, 1,
               [this](const ProbeAnswer& a) { onHome(a); });
 }
 
@@ -89,7 +86,7 @@ void BaudRescue::onHome(const ProbeAnswer& answer) {
     if (answer.kind == ProbeAnswer::Kind::PortLost) {
         finish(RescueEnd::PortLost);
     } else if (answer.kind == ProbeAnswer::Kind::Frame &&
-               AnswersFrom(answer.frame, analyzer_.address, kReadInput)) {
+               AnswersFrom(answer.frame, analyzer_.address, kReadInputRegisters)) {
         analyzer_.baud = kHomeBaud;
         finish(RescueEnd::Rescued);
     } else if (homeTries_ < kHomeTries) {

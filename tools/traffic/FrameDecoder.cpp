@@ -3,23 +3,12 @@
 #include <cstdio>
 
 #include "modbus/Crc.h"
+#include "modbus/ProtocolCodes.h"
 
 namespace kestro {
 
 namespace {
 
-enum Function : int {
-    kReadCoils = 0x01,
-    kReadInputStatus = 0x02,
-    kReadHolding = 0x03,
-    kReadInputRegisters = 0x04,
-    kForceSingleCoil = 0x05,
-    kPresetSingleRegister = 0x06,
-    kForceMultipleCoils = 0x0F,
-    kPresetMultipleRegisters = 0x10,
-};
-
-constexpr int kExceptionBit = 0x80;
 constexpr int kCrcBytes = 2;
 
 int wordAt(const std::vector<uint8_t>& b, size_t i) {
@@ -27,7 +16,7 @@ int wordAt(const std::vector<uint8_t>& b, size_t i) {
 }
 
 bool isRead(int f) {
-    return f >= kReadCoils && f <= kReadInputRegisters;
+    return f >= kReadCoilStatus && f <= kReadInputRegisters;
 }
 
 bool isMultipleWrite(int f) {
@@ -71,11 +60,11 @@ std::string hexWord(int w) {
 
 std::string FunctionName(int function) {
     switch (function) {
-        case kReadCoils:
+        case kReadCoilStatus:
             return "read coil status";
         case kReadInputStatus:
             return "read input status";
-        case kReadHolding:
+        case kReadHoldingRegisters:
             return "read holding registers";
         case kReadInputRegisters:
             return "read input registers";
@@ -122,8 +111,8 @@ DecodedFrame DecodeFrame(FrameDirection direction, const std::vector<uint8_t>& b
     if (bytes.size() < 2)
         return d;
     d.slave = bytes[0];
-    d.exception = (bytes[1] & kExceptionBit) != 0;
-    d.function = bytes[1] & ~kExceptionBit;
+    d.exception = (bytes[1] & kExceptionFlag) != 0;
+    d.function = bytes[1] & ~kExceptionFlag;
     decodeBody(direction, bytes, d);
     return d;
 }
